@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+/// A cursor over one CDB line, through which every record parser takes its fields.
+/// It never copies or changes the line; the line must outlive the scanner. The end of
+/// the line reads as the character NUL, and the cursor never moves past it.
+class FieldScanner {
+ public:
+  /// Stands on the first character of `line`.
+  explicit FieldScanner(std::string_view line)
+      : begin_(line.data()), cursor_(line.data()), end_(line.data() + line.size()) {}
+
+  /// The character at the cursor, stepped over; NUL at the end of the line (no move).
+  char next() { return cursor_ < end_ ? *cursor_++ : '\0'; }
+
+  /// Steps over `c` if it stands at the cursor. NUL is never accepted.
+  bool accept(char c) {
+    if (c == '\0' || cursor_ == end_ || *cursor_ != c) return false;
+    ++cursor_;
+    return true;
+  }
+
+  /// Reads an integer of base 10 or 16 (white space, sign and, in base 16, "0x" allowed),
+  /// clamped to the 32-bit limits, then consumes and returns the character after it.
+  /// Without digits `value` becomes 0 and the character at the cursor is returned.
+  char readNumber(int32_t& value, int base);
+
+  /// Reads the text up to the first of `delimiters`, then consumes and returns that
+  /// delimiter. Without one, `text` is the rest of the line, NUL is returned and the
+  /// cursor stays where it was.
+  char readUntil(std::string_view& text, std::string_view delimiters);
+
+  /// The character at the cursor, not consumed; NUL at the end of the line.
+  char peek() const { return cursor_ < end_ ? *cursor_ : '\0'; }
+
+  /// Steps over `count` characters, stopping at the end of the line.
+  void skip(std::size_t count) {
+    std::size_t left = static_cast<std::size_t>(end_ - cursor_);
+    cursor_ += count < left ? count : left;
+  }
+
+  /// Steps back over one character, never before the start of the line.
+  void unread() {
+    if (cursor_ > begin_) --cursor_;
+  }
+
+  /// The text from the cursor to the end of the line.
+  std::string_view rest() const {
+    return std::string_view(cursor_, static_cast<std::size_t>(end_ - cursor_));
+  }
+
+ private:
+  const char* begin_;
+  const char* cursor_;
+  const char* end_;
+};

@@ -1,0 +1,77 @@
+#include "cdb/line_reader.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+constexpr char kControlZ = 26;
+constexpr std::size_t kBlockSize = 256 * 1024;
+
+std::string_view withoutCarriageReturn(const char* begin, const char* end) {
+  if (end > begin && end[-1] == '\r') --end;
+  return std::string_view(begin, static_cast<std::size_t>(end - begin));
+}
+
+}  // namespace
+
+LineReader::LineReader(std::FILE* file) : file_(file), buffer_(kBlockSize) {
+  cursor_ = end_ = buffer_.data();
+}
+
+LineReader::LineReader(std::string_view bytes)
+    : cursor_(bytes.data()), end_(bytes.data() + bytes.size()), exhausted_(true) {
+  endAtControlZ(cursor_);
+}
+
+void LineReader::endAtControlZ(const char* from) {
+  if (const void* z = std::memchr(from, kControlZ, static_cast<std::size_t>(end_ - from))) {
+    end_ = static_cast<const char*>(z);
+    exhausted_ = true;
+  }
+}
+
+bool LineReader::nextLine(std::string_view& line) {
+  for (;;) {
+    std::size_t left = static_cast<std::size_t>(end_ - cursor_);
+    if (const void* lf = std::memchr(cursor_, '\n', left)) {
+      const char* stop = static_cast<const char*>(lf);
+      line = withoutCarriageReturn(cursor_, stop);
+      cursor_ = stop + 1;
+      return true;
+    }
+    if (exhausted_) break;
+    if (!refill()) return false;
+  }
+  if (failed() || cursor_ == end_) return false;
+  line = withoutCarriageReturn(cursor_, end_);
+  cursor_ = end_;
+  return true;
+}
+
+// Moves the unfinished line to the front of the buffer, growing the buffer when the line
+// fills it, and reads the next block behind it.
+bool LineReader::refill() {
+  std::size_t kept = static_cast<std::size_t>(end_ - cursor_);
+  if (kept == buffer_.size()) {
+    std::vector<char> larger(buffer_.size() * 2);
+    std::memcpy(larger.data(), cursor_, kept);
+    buffer_.swap(larger);
+  } else if (kept > 0 && cursor_ != buffer_.data()) {
+    std::memmove(buffer_.data(), cursor_, kept);
+  }
+  char* fresh = buffer_.data() + kept;
+  cursor_ = buffer_.data();
+  std::size_t got = std::fread(fresh, 1, buffer_.size() - kept, file_);
+  end_ = fresh + got;
+  if (std::ferror(file_)) {
+    // A read error is not the end of the input: what follows is unknown, so the
+    // reading fails rather than end early with a valid-looking result.
+    error_ = errno ? std::strerror(errno) : "read error";
+    exhausted_ = true;
+    return false;
+  }
+  if (got == 0) exhausted_ = true;
+  endAtControlZ(fresh);
+  return true;
+}

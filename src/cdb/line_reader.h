@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+/// Splits CDB input into lines. A line feed ends a line, and a carriage return directly
+/// before it (or before the end of the input) belongs to the line end. The character
+/// Ctrl-Z ends the input where it stands. A last line without a line feed is a line like
+/// any other, and lines of any length are delivered whole.
+class LineReader {
+ public:
+  /// Reads the open stream `file` in blocks; the caller keeps it open and closes it.
+  explicit LineReader(std::FILE* file);
+  /// Reads text held in memory, which must outlive the reader.
+  explicit LineReader(std::string_view bytes);
+
+  /// The next line without its line end, valid until the next call; false at the end of
+  /// the input or after a read error.
+  bool nextLine(std::string_view& line);
+
+  /// True when reading stopped at a read error rather than at the end of the input.
+  bool failed() const { return !error_.empty(); }
+  /// The system's description of the read error.
+  const std::string& error() const { return error_; }
+
+ private:
+  bool refill();
+  void endAtControlZ(const char* from);
+
+  std::FILE* file_ = nullptr;
+  std::vector<char> buffer_;
+  const char* cursor_ = nullptr;  // first unread byte
+  const char* end_ = nullptr;     // end of the bytes read so far
+  bool exhausted_ = false;        // no more bytes will come
+  std::string error_;
+};

@@ -1,0 +1,81 @@
+#include "cdb/record_reader.h"
+
+#include <memory>
+#include <string>
+
+#include "cdb/field_scanner.h"
+#include "cdb/line_reader.h"
+#include "output/command_file.h"
+#include "records/function_record.h"
+#include "records/link_record.h"
+#include "records/module_record.h"
+#include "records/struct_record.h"
+#include "records/symbol_record.h"
+
+namespace {
+
+// Parses a stored record kind and hands it to its list, which owns it from then on.
+template <class Record, RecordList CommandFile::*list>
+bool readStored(FieldScanner& scanner, CommandFile& file) {
+  auto record = std::make_unique<Record>();
+  if (!record->parse(scanner, file)) return false;
+  (file.*list).append(record.release());
+  return true;
+}
+
+// A link record does its work while it is parsed and is not kept.
+bool readLink(FieldScanner& scanner, CommandFile& file) {
+  LinkRecord record;
+  return record.parse(scanner, file);
+}
+
+struct RecordKind {
+  char letter;
+  bool (*read)(FieldScanner&, CommandFile&);
+};
+
+// The only place that knows the record kinds.
+constexpr RecordKind kRecordKinds[] = {
+    {'F', readStored<FunctionRecord, &CommandFile::functions>},
+    {'L', readLink},
+    {'M', readStored<ModuleRecord, &CommandFile::modules>},
+    {'S', readStored<SymbolRecord, &CommandFile::symbols>},
+    {'T', readStored<StructRecord, &CommandFile::structures>},
+};
+
+// A NUL byte would cut the line short for every field reader; such a line is rejected
+// whole, and shown with its NUL bytes as ^@ so the message stays one readable line.
+std::string showNulBytes(std::string_view line) {
+  std::string shown;
+  for (char c : line) {
+    if (c == '\0') {
+      shown += "^@";
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
+}  // namespace
+
+bool readRecord(std::string_view line, CommandFile& file) {
+  if (line.find('\0') != std::string_view::npos) {
+    return file.fault("Bad CDB record format:", showNulBytes(line));
+  }
+  FieldScanner scanner(line);
+  char letter = scanner.next();
+  if (!scanner.accept(':')) return file.fault("Bad CDB record format:", line);
+  for (const RecordKind& kind : kRecordKinds) {
+    if (kind.letter == letter) return kind.read(scanner, file);
+  }
+  return file.fault("Unknown CDB record type ", letter);
+}
+
+bool readRecords(LineReader& input, CommandFile& file) {
+  std::string_view line;
+  while (input.nextLine(line)) {
+    if (!readRecord(line, file)) return false;
+  }
+  return !input.failed();
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+/// The names a run writes and loads, derived from the input name.
+struct OutputNames {
+  std::string commandFile;  ///< the command file to write ("prog.dvk")
+  std::string image;        ///< the program image named in the LOAD line ("prog.ihx")
+};
+
+/// Keeps the directory part of `inputName` and cuts its file name at the first "." after
+/// the file name's first character (no such dot: the whole file name is the base).
+OutputNames deriveOutputNames(std::string_view inputName);
+
+/// Runs one conversion for the command line and returns the process exit code.
+int runTorvane(int argc, const char* const* argv);

@@ -1,0 +1,169 @@
+#include "output/command_file.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+
+namespace {
+
+const char* const kHeader[] = {
+    "CLEARLINEINFO Y",    "RADIX 10",      "MSBFIRST 0",         "CASE 2",
+    "SMALLPOINTERSIZE 1", "POINTERSIZE 2", "LARGEPOINTERSIZE 3",
+};
+
+// The debugger's memory page for each address-space letter A to K; every other byte
+// takes the entry of K.
+constexpr unsigned kPages[] = {0xD1, 0x0, 0xC, 0xC, 0x0, 0xD, 0x0, 0xB, 0x1, 0xB1, 0xC};
+constexpr unsigned kDefaultPage = 10;
+
+void appendHex(std::string& out, uint32_t value) {
+  char digits[8];
+  char* end = digits + sizeof digits;
+  char* p = end;
+  do {
+    *--p = "0123456789abcdef"[value & 0xF];
+    value >>= 4;
+  } while (value != 0);
+  out.append(p, static_cast<std::size_t>(end - p));
+}
+
+}  // namespace
+
+CommandFile::~CommandFile() {
+  close();
+  structures.deleteAll();
+  functions.deleteAll();
+  symbols.deleteAll();
+  modules.deleteAll();
+}
+
+bool CommandFile::open(const std::string& path) {
+  std::FILE* f = std::fopen(path.c_str(), "w");
+  if (!f) return false;
+  // Every line is handed over whole by a single write, so stdio's own buffer would only
+  // add a copy.
+  std::setvbuf(f, nullptr, _IONBF, 0);
+  file_ = f;
+  state_ = State::open;
+  for (const char* line : kHeader) {
+    writeText(line);
+    endLine();
+  }
+  return true;
+}
+
+void CommandFile::openBuffer(std::string& sink) {
+  buffer_ = &sink;
+  state_ = State::open;
+  for (const char* line : kHeader) {
+    writeText(line);
+    endLine();
+  }
+}
+
+void CommandFile::close() {
+  enterFunction("");
+  enterFile("");
+  writeText("MODE 2");
+  if (state_ != State::open) return;
+  deliverLine();
+  if (file_ && std::fclose(file_) != 0) noteWriteFailure();
+  file_ = nullptr;
+  buffer_ = nullptr;
+  state_ = State::closed;
+}
+
+void CommandFile::writeText(std::string_view text) {
+  if (state_ == State::open) line_.append(text);
+}
+
+void CommandFile::writeNumber(int32_t value, int base) {
+  if (state_ != State::open) return;
+  if (base == 16) {
+    line_.append("0x");
+    appendHex(line_, static_cast<uint32_t>(value));
+    return;
+  }
+  char digits[12];
+  auto result = std::to_chars(digits, digits + sizeof digits, value);
+  line_.append(digits, static_cast<std::size_t>(result.ptr - digits));
+}
+
+void CommandFile::writeSpaceAddress(char space, int32_t address) {
+  if (state_ != State::open) return;
+  // The letter's distance from 'A' as a byte: only A to K land inside the table.
+  unsigned index = static_cast<unsigned char>(static_cast<unsigned char>(space) - 'A');
+  if (index > kDefaultPage) index = kDefaultPage;
+  appendHex(line_, kPages[index]);
+  line_.append(":0x");
+  appendHex(line_, static_cast<uint32_t>(address));
+}
+
+void CommandFile::endLine() {
+  if (state_ != State::open) return;
+  line_.push_back('\n');
+  deliverLine();
+}
+
+void CommandFile::deliverLine() {
+  if (buffer_) {
+    buffer_->append(line_);
+  } else if (file_ && !writeFailed()) {
+    if (std::fwrite(line_.data(), 1, line_.size(), file_) != line_.size()) noteWriteFailure();
+  }
+  line_.clear();
+}
+
+void CommandFile::noteWriteFailure() {
+  if (writeError_.empty()) writeError_ = errno ? std::strerror(errno) : "write error";
+}
+
+void CommandFile::enterFile(std::string_view name) {
+  if (name == currentFile_) return;
+  if (!currentFile_.empty()) {
+    enterFunction("");
+    writeText("ENDFILE");
+    endLine();
+  }
+  currentFile_.assign(name);
+  if (!name.empty()) {
+    writeText("FILE ");
+    writeText(name);
+    endLine();
+  }
+}
+
+void CommandFile::enterFunction(std::string_view name) {
+  if (name == currentFunction_) return;
+  if (!currentFunction_.empty()) {
+    writeText("ENDF");
+    endLine();
+  }
+  currentFunction_.assign(name);
+  if (!name.empty()) {
+    writeText("FUNC ");
+    writeText(name);
+    endLine();
+  }
+}
+
+void CommandFile::message(std::string_view text, std::string_view detail) {
+  if (messageSink_) {
+    messageSink_->append(text).append(detail).push_back('\n');
+    return;
+  }
+  std::string line;
+  line.reserve(text.size() + detail.size() + 1);
+  line.append(text).append(detail).push_back('\n');
+  std::fwrite(line.data(), 1, line.size(), stdout);
+  std::fflush(stdout);
+}
+
+bool CommandFile::fault(std::string_view text, std::string_view detail) {
+  message(text, detail);
+  return false;
+}
+
+bool CommandFile::fault(std::string_view text, char letter) {
+  return fault(text, letter ? std::string_view(&letter, 1) : std::string_view());
+}

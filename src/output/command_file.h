@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "records/debug_record.h"
+#include "records/text_pool.h"
+
+/// The command file for the debugger, and owner of every stored record. It writes the
+/// header and trailer, numbers and target addresses in the debugger's forms, and the
+/// FILE and FUNC scope lines exactly when a scope really changes. Each line reaches the
+/// file when it is ended. Conversion messages for the user go through it as well.
+class CommandFile {
+ public:
+  CommandFile() = default;
+  ~CommandFile();
+  CommandFile(const CommandFile&) = delete;
+  CommandFile& operator=(const CommandFile&) = delete;
+
+  /// Creates or truncates the file at `path` and writes the header; false when it cannot
+  /// be created (errno tells why), and then nothing is written.
+  [[nodiscard]] bool open(const std::string& path);
+
+  /// Opens a command file held in memory: every ended line is appended to `sink`.
+  void openBuffer(std::string& sink);
+
+  /// Closes the open scopes, writes the trailer "MODE 2" without a line end and closes
+  /// the file. A second close, or one on a file never opened, writes nothing.
+  void close();
+
+  /// Appends text to the current line; discarded while the file is not open.
+  void writeText(std::string_view text);
+
+  /// Appends `value` in decimal, or for base 16 as "0x" and lower-case hexadecimal digits
+  /// (a negative value as its eight-digit two's complement).
+  void writeNumber(int32_t value, int base);
+
+  /// Appends the debugger's page for the address-space letter, ":0x" and the address.
+  void writeSpaceAddress(char space, int32_t address);
+
+  /// Ends the current line and hands it to the file at once.
+  void endLine();
+
+  /// Makes `name` the open FILE scope, closing the FUNC and FILE scopes open before;
+  /// an empty name closes the FILE scope and opens none.
+  void enterFile(std::string_view name);
+
+  /// Makes `name` the open FUNC scope, closing the one open before; an empty name closes it.
+  void enterFunction(std::string_view name);
+
+  /// Writes the modules, structures, functions and symbols sections; false when a record
+  /// failed, and then the later sections are not written.
+  [[nodiscard]] bool emitAll();
+
+  /// The open FILE scope; while the CDB file is read, also the source file in effect.
+  const std::string& currentFile() const { return currentFile_; }
+  const std::string& currentFunction() const { return currentFunction_; }
+
+  /// Prints one message line, `text` followed directly by `detail`, and flushes it.
+  void message(std::string_view text, std::string_view detail = {});
+  /// Prints a message and returns false, so a parser can report and fail in one statement.
+  bool fault(std::string_view text, std::string_view detail = {});
+  /// As above with a single offending letter; a NUL letter adds nothing to the text.
+  bool fault(std::string_view text, char letter);
+  /// Sends messages to `sink` instead of standard output (null: standard output again).
+  void captureMessages(std::string* sink) { messageSink_ = sink; }
+
+  /// True once a write, flush or close of the file failed; later output is discarded.
+  bool writeFailed() const { return !writeError_.empty(); }
+  /// The system's description of the first write failure.
+  const std::string& writeError() const { return writeError_; }
+
+  TextPool pool;
+  bool usesStackRelative = false;
+  RecordList modules;
+  RecordList symbols;
+  RecordList functions;
+  RecordList structures;
+
+ private:
+  enum class State { notOpen, open, closed };
+
+  void deliverLine();
+  void noteWriteFailure();
+
+  State state_ = State::notOpen;
+  std::FILE* file_ = nullptr;
+  std::string* buffer_ = nullptr;
+  std::string line_;
+  std::string currentFile_;
+  std::string currentFunction_;
+  std::string writeError_;
+  std::string* messageSink_ = nullptr;
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "records/symbol_record.h"
+
+/// A function (an F record): a symbol that also knows its source file and code range.
+class FunctionRecord : public SymbolRecord {
+ public:
+  /// Notes the current file as the source file, then reads the line as a symbol.
+  [[nodiscard]] bool parse(FieldScanner& scanner, CommandFile& file);
+
+  std::string_view sourceFile;
+  int32_t endAddress = 0;
+};

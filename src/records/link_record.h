@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+
+#include "records/debug_record.h"
+
+class FieldScanner;
+
+/// A link record (an L record): binds addresses into records already read, or writes a
+/// LINE command at once. It is never stored.
+class LinkRecord : public DebugRecord {
+ public:
+  /// Reads the line and does its work; false for an unknown kind letter.
+  [[nodiscard]] bool parse(FieldScanner& scanner, CommandFile& file);
+
+  char kind = '\0';
+  int32_t line = 0;
+  int32_t address = 0;
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string_view>
+
+#include "records/debug_record.h"
+
+class FieldScanner;
+
+/// A compilation module (an M record).
+class ModuleRecord : public DebugRecord {
+ public:
+  /// Reads the module name and makes it the current file at once.
+  [[nodiscard]] bool parse(FieldScanner& scanner, CommandFile& file);
+
+  std::string_view fileName;
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "records/debug_record.h"
+
+class FieldScanner;
+
+/// A symbol of the program: a global, file-static or local variable (an S record), and
+/// the base of function records and of every structure member.
+class SymbolRecord : public DebugRecord {
+ public:
+  /// Reads an S record's body: identity, type chain, address space, stack flag, address.
+  [[nodiscard]] bool parse(FieldScanner& scanner, CommandFile& file);
+
+  int32_t size = 0;
+  std::string_view typeText;
+  std::string_view structTag;
+  char addressSpace = '\0';
+  bool onStack = false;
+  int32_t address = 0;
+};

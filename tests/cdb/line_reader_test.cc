@@ -1,0 +1,99 @@
+#include "cdb/line_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tool_run.h"
+
+namespace {
+
+std::vector<std::string> linesFrom(LineReader& reader) {
+  std::vector<std::string> lines;
+  std::string_view line;
+  while (reader.nextLine(line)) lines.emplace_back(line);
+  return lines;
+}
+
+struct LinesRow {
+  const char* name;
+  std::string input;
+  std::vector<std::string> lines;
+};
+
+const std::string kZ(1, '\x1a');
+
+const LinesRow kRows[] = {
+    {"empty", "", {}},
+    {"two lines", "M:a\nM:b\n", {"M:a", "M:b"}},
+    {"last line without line feed", "M:a\nM:b", {"M:a", "M:b"}},
+    {"CR LF", "M:a\r\nM:b\r\n", {"M:a", "M:b"}},
+    {"CR at the very end", "M:a\r\nM:b\r", {"M:a", "M:b"}},
+    {"CR elsewhere is a character", "M:a\rb\n\r\r\n", {"M:a\rb", "\r"}},
+    {"blank lines", "\n\nM:a\n\n", {"", "", "M:a", ""}},
+    {"Ctrl-Z after the last line feed", "M:a\n" + kZ + "M:b\n", {"M:a"}},
+    {"Ctrl-Z inside a line keeps the text before it", "M:a\nM:b" + kZ + "c\n", {"M:a", "M:b"}},
+    {"CR before Ctrl-Z belongs to the line end", "M:a\r" + kZ, {"M:a"}},
+    {"Ctrl-Z first", kZ + "M:a\n", {}},
+    {"NUL bytes are characters", std::string("M:\0x\n", 5), {std::string("M:\0x", 4)}},
+};
+
+TEST(LineReaderTest, SplitsMemory) {
+  for (const LinesRow& r : kRows) {
+    SCOPED_TRACE(r.name);
+    LineReader reader{std::string_view(r.input)};
+    EXPECT_EQ(r.lines, linesFrom(reader));
+    EXPECT_FALSE(reader.failed());
+  }
+}
+
+TEST(LineReaderTest, SplitsFilesLikeMemory) {
+  for (const LinesRow& r : kRows) {
+    SCOPED_TRACE(r.name);
+    std::FILE* f = std::tmpfile();
+    ASSERT_NE(nullptr, f);
+    std::fwrite(r.input.data(), 1, r.input.size(), f);
+    std::rewind(f);
+    LineReader reader(f);
+    EXPECT_EQ(r.lines, linesFrom(reader));
+    EXPECT_FALSE(reader.failed());
+    std::fclose(f);
+  }
+}
+
+// Lines longer than a read block, and lines that straddle block ends, arrive whole.
+TEST(LineReaderTest, LongLinesAcrossBlocks) {
+  std::vector<std::string> expected = {std::string(3 * 1024 * 1024, 'a'), "S:x",
+                                       std::string(256 * 1024 - 1, 'b'), std::string(5, 'c')};
+  std::string input;
+  for (const std::string& line : expected) input += line + "\r\n";
+  input.pop_back();
+  input.pop_back();  // the last line without a line end
+  std::FILE* f = std::tmpfile();
+  ASSERT_NE(nullptr, f);
+  std::fwrite(input.data(), 1, input.size(), f);
+  std::rewind(f);
+  LineReader reader(f);
+  std::vector<std::string> lines = linesFrom(reader);
+  ASSERT_EQ(expected.size(), lines.size());
+  for (std::size_t i = 0; i < lines.size(); ++i) EXPECT_TRUE(expected[i] == lines[i]) << i;
+  std::fclose(f);
+}
+
+// A stream that cannot be read (a directory, on this system) is a read error, not an
+// empty input.
+TEST(LineReaderTest, ReadErrorIsNotTheEnd) {
+  std::filesystem::path dir = scratchDirectory();
+  std::FILE* f = std::fopen(dir.c_str(), "rb");
+  ASSERT_NE(nullptr, f);
+  LineReader reader(f);
+  std::string_view line;
+  EXPECT_FALSE(reader.nextLine(line));
+  EXPECT_TRUE(reader.failed());
+  EXPECT_EQ("Is a directory", reader.error());
+  std::fclose(f);
+}
+
+}  // namespace

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+
+#include "cdb/record_reader.h"
+#include "output/command_file.h"
+
+// A command file held in memory with its messages captured: records are parsed from
+// lines as the reader would hand them over, and written() shows what followed the header.
+class CommandFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    file.openBuffer(out);
+    file.captureMessages(&messages);
+    headerSize = out.size();
+  }
+
+  bool parseLine(std::string_view line) { return readRecord(line, file); }
+  std::string written() const { return out.substr(headerSize); }
+
+  std::string out;
+  std::string messages;
+  std::size_t headerSize = 0;
+  CommandFile file;  // declared last: its teardown may still write into `out`
+};

@@ -1,0 +1,173 @@
+#include "driver/driver.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tool_run.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct NameRow {
+  const char* input;
+  const char* commandFile;
+  const char* image;
+};
+
+const NameRow kNameRows[] = {
+    {"prog.cdb", "prog.dvk", "prog.ihx"},
+    {"out/prog.rel2.cdb", "out/prog.dvk", "out/prog.ihx"},
+    {"../prog.cdb", "../prog.dvk", "../prog.ihx"},
+    {"prog", "prog.dvk", "prog.ihx"},
+    {".hidden.cdb", ".hidden.dvk", ".hidden.ihx"},
+    {"/abs/dir.v2/prog.cdb", "/abs/dir.v2/prog.dvk", "/abs/dir.v2/prog.ihx"},
+    {"a/.b", "a/.b.dvk", "a/.b.ihx"},
+    {"prog.", "prog.dvk", "prog.ihx"},
+};
+
+TEST(DriverTest, DerivesOutputNames) {
+  for (const NameRow& r : kNameRows) {
+    SCOPED_TRACE(r.input);
+    OutputNames names = deriveOutputNames(r.input);
+    EXPECT_EQ(r.commandFile, names.commandFile);
+    EXPECT_EQ(r.image, names.image);
+  }
+}
+
+const char kBanner[] =
+    "Torvane version 4.2.  Process SDC51 CDB files for Drevik.\n"
+    "  Written by the Torvane developers for 8051 firmware teams.\n";
+
+const char kEmptyRun[] =
+    "CLEARLINEINFO Y\nRADIX 10\nMSBFIRST 0\nCASE 2\n"
+    "SMALLPOINTERSIZE 1\nPOINTERSIZE 2\nLARGEPOINTERSIZE 3\n";
+
+// Every path below `dir`, sorted, each followed by a blank; directories end in "/".
+std::string listing(const fs::path& dir) {
+  std::vector<std::string> paths;
+  for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+    paths.push_back(fs::relative(entry.path(), dir).string() + (entry.is_directory() ? "/" : ""));
+  }
+  std::sort(paths.begin(), paths.end());
+  std::string names;
+  for (const std::string& p : paths) names += p + " ";
+  return names;
+}
+
+TEST(DriverRunTest, WithoutArgumentPrintsUsage) {
+  fs::path dir = scratchDirectory();
+  ToolRun run = runTool(dir, "");
+  EXPECT_EQ(1, run.exitCode);
+  EXPECT_EQ(0u, run.out.find(kBanner));
+  EXPECT_NE(std::string::npos, run.out.find("\n\nTorvane processes a debug (.CDB) file"));
+  EXPECT_NE(std::string::npos,
+            run.out.find("PLAY file.dvk to load the symbols and code.\n"));
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ("", listing(dir));
+}
+
+// The command file lands beside the input, wherever that is, and names the image there.
+TEST(DriverRunTest, WritesBesideTheInput) {
+  fs::path dir = scratchDirectory();
+  fs::create_directories(dir / "work" / "out");
+  writeFile(dir / "work" / "out" / "prog.rel2.cdb", "");
+  writeFile(dir / "work" / "up.cdb", "");
+  ToolRun nested = runTool(dir / "work", "out/prog.rel2.cdb");
+  ToolRun parent = runTool(dir / "work" / "out", "../up.cdb");
+  EXPECT_EQ(0, nested.exitCode);
+  EXPECT_EQ(0, parent.exitCode);
+  EXPECT_NE(std::string::npos, readFile(dir / "work/out/prog.dvk").find("LOAD out/prog.ihx\n"));
+  EXPECT_NE(std::string::npos, readFile(dir / "work/up.dvk").find("LOAD ../up.ihx\n"));
+  EXPECT_EQ("out/ out/prog.dvk out/prog.rel2.cdb up.cdb up.dvk ", listing(dir / "work"));
+}
+
+TEST(DriverRunTest, MissingInputCreatesNothing) {
+  fs::path dir = scratchDirectory();
+  ToolRun run = runTool(dir, "absent.cdb");
+  EXPECT_EQ(1, run.exitCode);
+  EXPECT_EQ(kBanner, run.out);
+  EXPECT_EQ("Cannot open .cdb input file: No such file or directory\n", run.err);
+  EXPECT_EQ("", listing(dir));
+}
+
+TEST(DriverRunTest, DirectoryInputFailsLikeAMissingFile) {
+  fs::path dir = scratchDirectory();
+  fs::create_directories(dir / "prog.cdb");
+  ToolRun run = runTool(dir, "prog.cdb");
+  EXPECT_EQ(1, run.exitCode);
+  EXPECT_EQ("Cannot open .cdb input file: Is a directory\n", run.err);
+  EXPECT_EQ("prog.cdb/ ", listing(dir));
+}
+
+// Naming the command file as input must not truncate it: directly, through a symbolic
+// link, or through a hard link.
+TEST(DriverRunTest, OutputThatIsTheInputIsRefused) {
+  const std::string content = "M:prog\n";
+  const char kSame[] = "Cannot open .dvk output file: input and output are the same file\n";
+
+  fs::path direct = scratchDirectory() / "direct";
+  fs::create_directories(direct);
+  writeFile(direct / "prog.dvk", content);
+  ToolRun run = runTool(direct, "prog.dvk");
+  EXPECT_EQ(2, run.exitCode);
+  EXPECT_EQ(kSame, run.err);
+  EXPECT_EQ(content, readFile(direct / "prog.dvk"));
+
+  fs::path linked = direct.parent_path() / "linked";
+  fs::create_directories(linked);
+  writeFile(linked / "prog.cdb", content);
+  fs::create_symlink("prog.cdb", linked / "prog.dvk");
+  run = runTool(linked, "prog.cdb");
+  EXPECT_EQ(2, run.exitCode);
+  EXPECT_EQ(kSame, run.err);
+  EXPECT_EQ(content, readFile(linked / "prog.cdb"));
+
+  fs::path hard = direct.parent_path() / "hard";
+  fs::create_directories(hard);
+  writeFile(hard / "prog.cdb", content);
+  fs::create_hard_link(hard / "prog.cdb", hard / "prog.dvk");
+  run = runTool(hard, "prog.cdb");
+  EXPECT_EQ(2, run.exitCode);
+  EXPECT_EQ(kSame, run.err);
+  EXPECT_EQ(content, readFile(hard / "prog.cdb"));
+}
+
+TEST(DriverRunTest, OutputThatCannotBeCreated) {
+  fs::path dir = scratchDirectory();
+  writeFile(dir / "prog.cdb", "M:prog\n");
+  fs::create_directories(dir / "prog.dvk");
+  ToolRun run = runTool(dir, "prog.cdb");
+  EXPECT_EQ(2, run.exitCode);
+  EXPECT_EQ(kBanner, run.out);
+  EXPECT_EQ("Cannot open .dvk output file: Is a directory\n", run.err);
+}
+
+TEST(DriverRunTest, FullDeviceIsAWriteFailure) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  fs::path dir = scratchDirectory();
+  writeFile(dir / "prog.cdb", "M:prog\nQ:unknown\n");
+  fs::create_symlink("/dev/full", dir / "prog.dvk");
+  ToolRun run = runTool(dir, "prog.cdb");
+  EXPECT_EQ(2, run.exitCode);  // a write failure outranks the rejected record
+  EXPECT_EQ(std::string(kBanner) + "Unknown CDB record type Q\n", run.out);
+  EXPECT_EQ("Cannot write .dvk output file: No space left on device\n", run.err);
+}
+
+// /proc/self/mem opens, but reading its first page fails: the read error ends the run
+// with a completed command file and no emission.
+TEST(DriverRunTest, ReadErrorFailsTheRun) {
+  if (!fs::exists("/proc/self/mem")) GTEST_SKIP() << "no /proc here";
+  fs::path dir = scratchDirectory();
+  fs::create_symlink("/proc/self/mem", dir / "prog.cdb");
+  ToolRun run = runTool(dir, "prog.cdb");
+  EXPECT_EQ(3, run.exitCode);
+  EXPECT_EQ("Cannot read .cdb input file: Input/output error\n", run.err);
+  EXPECT_EQ(std::string(kEmptyRun) + "LOAD prog.ihx\nMODE 2", readFile(dir / "prog.dvk"));
+}
+
+}  // namespace

@@ -1,0 +1,120 @@
+#include "records/debug_record.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "output/command_file.h"
+
+namespace {
+
+// A record that notes when it is emitted or destroyed, and can be told to fail.
+class ProbeRecord : public DebugRecord {
+ public:
+  ProbeRecord(std::vector<std::string>* log, const char* tag, bool fails = false)
+      : log_(log), tag_(tag), fails_(fails) {}
+  ~ProbeRecord() override { log_->push_back(std::string("delete ") + tag_); }
+  bool emit(CommandFile&) override {
+    log_->push_back(std::string("emit ") + tag_);
+    return !fails_;
+  }
+
+ private:
+  std::vector<std::string>* log_;
+  const char* tag_;
+  bool fails_;
+};
+
+DebugRecord* identified(DebugRecord* r, const char* name, char scope, const char* scopeName,
+                        int32_t block, int32_t level) {
+  r->name = name;
+  r->scope = scope;
+  r->scopeName = scopeName;
+  r->block = block;
+  r->level = level;
+  return r;
+}
+
+struct MatchRow {
+  const char* name;
+  char scope;
+  const char* scopeName;
+  int32_t block;
+  int32_t level;
+  bool matches;
+};
+
+// Against the record (main, L, blink, 1, 2).
+const MatchRow kMatchRows[] = {
+    {"main", 'L', "blink", 1, 2, true},     {"Main", 'L', "blink", 1, 2, false},
+    {"mai", 'L', "blink", 1, 2, false},     {"main", 'G', "blink", 1, 2, false},
+    {"main", 'L', "blin", 1, 2, false},     {"main", 'L', "blink.c", 1, 2, false},
+    {"main", 'L', "", 1, 2, false},         {"main", 'L', "blink", 0, 2, false},
+    {"main", 'L', "blink", 1, 0, false},    {"main", 'L', "blink", 2, 1, false},
+};
+
+TEST(DebugRecordTest, MatchesAllFiveIdentityValues) {
+  DebugRecord r;
+  identified(&r, "main", 'L', "blink", 1, 2);
+  for (const MatchRow& m : kMatchRows) {
+    SCOPED_TRACE(std::string(m.name) + " " + m.scope + " " + m.scopeName + " " +
+                 std::to_string(m.block) + " " + std::to_string(m.level));
+    EXPECT_EQ(m.matches, r.matches(m.name, m.scope, m.scopeName, m.block, m.level));
+  }
+}
+
+TEST(RecordListTest, FindReturnsTheFirstOfEqualIdentities) {
+  std::vector<std::string> log;
+  RecordList list;
+  EXPECT_EQ(nullptr, list.find("x", 'G', "", 0, 0));
+  DebugRecord* first = identified(new ProbeRecord(&log, "1"), "x", 'G', "", 0, 0);
+  DebugRecord* other = identified(new ProbeRecord(&log, "2"), "x", 'G', "", 1, 0);
+  DebugRecord* second = identified(new ProbeRecord(&log, "3"), "x", 'G', "", 0, 0);
+  list.append(first);
+  list.append(other);
+  list.append(second);
+  EXPECT_EQ(first, list.find("x", 'G', "", 0, 0));
+  EXPECT_EQ(other, list.find("x", 'G', "", 1, 0));
+  EXPECT_EQ(nullptr, list.find("x", 'F', "", 0, 0));
+
+  // Both equal records stay in the list, in order.
+  EXPECT_EQ(first, list.nextAfter(nullptr));
+  EXPECT_EQ(other, list.nextAfter(first));
+  EXPECT_EQ(second, list.nextAfter(other));
+  EXPECT_EQ(nullptr, list.nextAfter(second));
+}
+
+TEST(RecordListTest, EmitEachStopsAtTheFirstFailure) {
+  std::vector<std::string> log;
+  CommandFile file;
+  {
+    RecordList list;
+    EXPECT_TRUE(list.emitEach(file));
+    list.append(new ProbeRecord(&log, "a"));
+    list.append(new ProbeRecord(&log, "b", /*fails=*/true));
+    list.append(new ProbeRecord(&log, "c"));
+    EXPECT_FALSE(list.emitEach(file));
+  }
+  EXPECT_EQ((std::vector<std::string>{"emit a", "emit b", "delete a", "delete b", "delete c"}),
+            log);
+}
+
+TEST(RecordListTest, DeleteAllEmptiesTheListThroughTheVirtualDestructor) {
+  std::vector<std::string> log;
+  RecordList list;
+  list.append(new ProbeRecord(&log, "a"));
+  list.append(new ProbeRecord(&log, "b"));
+  list.deleteAll();
+  EXPECT_EQ((std::vector<std::string>{"delete a", "delete b"}), log);
+  EXPECT_TRUE(list.empty());
+  EXPECT_EQ(nullptr, list.nextAfter(nullptr));
+
+  // The list is usable again: append after deleteAll links a fresh head and tail.
+  DebugRecord* r = new ProbeRecord(&log, "c");
+  list.append(r);
+  EXPECT_EQ(r, list.nextAfter(nullptr));
+  EXPECT_EQ(nullptr, list.nextAfter(r));
+}
+
+}  // namespace
