@@ -122,6 +122,7 @@ int runTorvane(int argc, const char* const* argv) {
   LineReader reader(input.get());
   bool converted = readRecords(reader, file);
   if (reader.failed()) complain("Cannot read .cdb input file", reader.error());
+  if (converted) converted = file.emitAll();
 
   // Whatever happened, the command file ends with its LOAD line and trailer.
   file.writeText("LOAD ");

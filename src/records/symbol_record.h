@@ -12,7 +12,15 @@ class FieldScanner;
 class SymbolRecord : public DebugRecord {
  public:
   /// Reads an S record's body: identity, type chain, address space, stack flag, address.
+  /// A non-zero on-stack number marks the symbol, and the command file, stack-relative.
   [[nodiscard]] bool parse(FieldScanner& scanner, CommandFile& file);
+
+  /// Writes the DEF or DEFS line, after entering the file or function scope it needs.
+  [[nodiscard]] bool emit(CommandFile& file) override;
+
+  /// Reads a type chain from just after its "(" through its ")" into `size`, `typeText`
+  /// and, for a structure member, `structTag`; false when the chain is not understood.
+  [[nodiscard]] bool parseTypeChain(FieldScanner& scanner, CommandFile& file);
 
   int32_t size = 0;
   std::string_view typeText;

@@ -1,0 +1,39 @@
+// The emission pass: everything collected while the CDB file was read is written in
+// four sections, each under a REM line.
+
+#include "output/command_file.h"
+#include "records/symbol_record.h"
+
+bool CommandFile::emitAll() {
+  writeText("REM Modules");
+  endLine();
+  if (!modules.emitEach(*this)) return false;
+
+  writeText("REM Structures");
+  endLine();
+  if (!structures.emitEach(*this)) return false;
+
+  // The debugger resolves stack-relative symbols through the frame pointer register,
+  // which the library module _bp.c defines as a global.
+  if (usesStackRelative) {
+    if (const auto* bp = static_cast<const SymbolRecord*>(symbols.find("bp", 'G', "", 0, 0))) {
+      writeText("DEFREG bp 0:");
+      writeNumber(bp->address, 16);
+      writeText(" 1");
+      endLine();
+    } else {
+      message("Error: you have used stack-relative symbols, but have not defined bp.");
+      message("  You must compile the library module _bp.c with --debug");
+      message("  Either add _bp.c to your build, or place _bp.cdb in the library");
+      message("  directory with _bp.rel.");
+    }
+  }
+
+  writeText("REM Functions");
+  endLine();
+  if (!functions.emitEach(*this)) return false;
+
+  writeText("REM Symbols");
+  endLine();
+  return symbols.emitEach(*this);
+}

@@ -1,0 +1,122 @@
+#include "records/symbol_record.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "cdb/field_scanner.h"
+#include "command_file_test.h"
+
+namespace {
+
+using SymbolRecordTest = CommandFileTest;
+
+struct ParseRow {
+  const char* line;  // an S record's body, after "S:"
+  char scope;
+  const char* scopeName;
+  const char* name;
+  int32_t level;
+  int32_t block;
+  int32_t size;
+  const char* typeText;
+  char addressSpace;
+  bool onStack;
+  int32_t address;
+};
+
+const ParseRow kParseRows[] = {
+    {"G$counter$0$0({2}SI:S),E,0,0", 'G', "", "counter", 0, 0, 2, "S16", 'E', false, 0},
+    {"Lmain$i$1$1({2}SI:S),B,1,-2", 'L', "main", "i", 1, 1, 2, "S16", 'B', true, -2},
+    {"Fmain$count$0$0({1}SC:U),E,0,0", 'F', "main", "count", 0, 0, 1, "U08", 'E', false, 0},
+    {"Lf$x$2$7({1}SC:U),B,-1,4", 'L', "f", "x", 2, 7, 1, "U08", 'B', true, 4},
+    {"Lf$x$2$7({1}SC:U),B,2,0", 'L', "f", "x", 2, 7, 1, "U08", 'B', true, 0},
+    {"G$main$0$0({2}DF,SV:S),C,0,0,0,0,0", 'G', "", "main", 0, 0, 2, "X08", 'C', false, 0},
+    {"G$v$0$0({2}SI:S),F,0,300,junk", 'G', "", "v", 0, 0, 2, "S16", 'F', false, 300},
+    {"G$end$0$0({2}SI:S)", 'G', "", "end", 0, 0, 2, "S16", '\0', false, 0},
+    {"S$x$0$0({1}SC:S),Z,0,0", 'S', "", "x", 0, 0, 1, "S08", 'Z', false, 0},
+    {"G$big$0$0({2}SI:S),E,0,99999999999", 'G', "", "big", 0, 0, 2, "S16", 'E', false,
+     INT32_MAX},
+};
+
+TEST_F(SymbolRecordTest, ParsesFields) {
+  for (const ParseRow& r : kParseRows) {
+    SCOPED_TRACE(r.line);
+    SymbolRecord s;
+    FieldScanner scanner(r.line);
+    ASSERT_TRUE(s.parse(scanner, file));
+    EXPECT_EQ(r.scope, s.scope);
+    EXPECT_EQ(r.scopeName, s.scopeName);
+    EXPECT_EQ(r.name, s.name);
+    EXPECT_EQ(r.level, s.level);
+    EXPECT_EQ(r.block, s.block);
+    EXPECT_EQ(r.size, s.size);
+    EXPECT_EQ(r.typeText, s.typeText);
+    EXPECT_EQ(r.addressSpace, s.addressSpace);
+    EXPECT_EQ(r.onStack, s.onStack);
+    EXPECT_EQ(r.address, s.address);
+  }
+  EXPECT_EQ("", messages);
+}
+
+TEST_F(SymbolRecordTest, StackNumberSetsTheFlagOnlyWhenNonZero) {
+  EXPECT_TRUE(parseLine("S:G$a$0$0({2}SI:S),E,0,0"));
+  EXPECT_FALSE(file.usesStackRelative);
+  EXPECT_TRUE(parseLine("S:Lf$b$1$1({2}SI:S),B,-1,2"));
+  EXPECT_TRUE(file.usesStackRelative);
+  EXPECT_TRUE(parseLine("S:G$c$0$0({2}SI:S),E,0,0"));
+  EXPECT_TRUE(file.usesStackRelative);  // never cleared
+}
+
+TEST_F(SymbolRecordTest, FailedChainNamesTheSymbol) {
+  EXPECT_FALSE(parseLine("S:G$bad$0$0({2}SZ:S),E,0,0"));
+  EXPECT_EQ("Unknown type specifier Z\nFailed definition of symbol bad\n", messages);
+  EXPECT_TRUE(file.symbols.empty());
+  messages.clear();
+  EXPECT_FALSE(parseLine("S:G$cut$0$0({2}SI:S"));
+  EXPECT_EQ("Failed definition of symbol cut\n", messages);
+}
+
+struct EmitRow {
+  std::vector<const char*> lines;
+  const char* written;
+  const char* message;
+};
+
+const EmitRow kEmitRows[] = {
+    {{"S:G$counter$0$0({2}SI:S),E,0,0"}, "DEF counter 0:0x0 %S16\n", ""},
+    {{"S:Lmain$i$1$1({2}SI:S),B,1,-2"}, "FUNC main\nDEFS i bp-0x2 %S16\n", ""},
+    {{"S:Fmain$count$0$0({1}SC:U),E,0,0"}, "FILE main\nDEFS count 0:0x0 %U08\n", ""},
+    {{"S:Lf$z$1$1({1}SC:U),B,1,0", "S:Lf$m$1$1({1}SC:U),B,1,-5", "S:Lf$p$1$1({1}SC:U),B,1,4"},
+     "FUNC f\nDEFS z bp+0x0 %U08\nDEFS m bp-0x5 %U08\nDEFS p bp+0x4 %U08\n", ""},
+    {{"S:Lf$m$1$1({1}SC:U),B,1,-2147483648"}, "FUNC f\nDEFS m bp-0x80000000 %U08\n", ""},
+    // A global changes no scope: it is written inside the function open before it.
+    {{"S:Lf$a$1$1({1}SC:U),B,1,1", "S:G$g$0$0({1}SC:U),F,0,32", "S:Lf$b$1$1({1}SC:U),B,1,2"},
+     "FUNC f\nDEFS a bp+0x1 %U08\nDEF g d:0x20 %U08\nDEFS b bp+0x2 %U08\n", ""},
+    {{"S:Lf$a$1$1({1}SC:U),E,0,1", "S:Lg$b$1$1({1}SC:U),E,0,2"},
+     "FUNC f\nDEFS a 0:0x1 %U08\nENDF\nFUNC g\nDEFS b 0:0x2 %U08\n", ""},
+    {{"S:Fa.c$x$0$0({1}SC:U),E,0,1", "S:Fb.c$y$0$0({1}SC:U),E,0,2"},
+     "FILE a.c\nDEFS x 0:0x1 %U08\nENDFILE\nFILE b.c\nDEFS y 0:0x2 %U08\n", ""},
+    {{"S:G$pt$0$0({6}DA2d,DG,SC:S),A,0,16"}, "DEF pt d1:0x10 %>*S08[2]\n", ""},
+    {{"S:S$x$0$0({1}SC:S),Z,0,0"}, "", "Unknown symbol scope S\n"},
+    {{"S:Q$x$0$0({1}SC:S),Z,0,0"}, "", "Unknown symbol scope Q\n"},
+};
+
+TEST_F(SymbolRecordTest, EmitsItsLineInItsScope) {
+  for (const EmitRow& r : kEmitRows) {
+    SCOPED_TRACE(r.lines[0]);
+    std::string sink;
+    std::string said;
+    CommandFile f;
+    f.openBuffer(sink);
+    f.captureMessages(&said);
+    std::size_t header = sink.size();
+    for (const char* line : r.lines) ASSERT_TRUE(readRecord(line, f));
+    bool expected = *r.message == '\0';
+    EXPECT_EQ(expected, f.symbols.emitEach(f));
+    EXPECT_EQ(r.written, sink.substr(header));
+    EXPECT_EQ(r.message, said);
+  }
+}
+
+}  // namespace
