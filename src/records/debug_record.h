@@ -51,6 +51,15 @@ class RecordList {
   DebugRecord* find(std::string_view name, char scope, std::string_view scopeName,
                     int32_t block, int32_t level) const;
 
+  /// Calls `visit` with every record of this identity, in the order they were appended.
+  template <class Visit>
+  void forEachMatch(std::string_view name, char scope, std::string_view scopeName,
+                    int32_t block, int32_t level, Visit visit) const {
+    for (DebugRecord* r = head_; r; r = r->next) {
+      if (r->matches(name, scope, scopeName, block, level)) visit(r);
+    }
+  }
+
   /// The record after `record`, or the head when `record` is null; null at the end.
   DebugRecord* nextAfter(const DebugRecord* record) const {
     return record ? record->next : head_;

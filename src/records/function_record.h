@@ -11,6 +11,10 @@ class FunctionRecord : public SymbolRecord {
   /// Notes the current file as the source file, then reads the line as a symbol.
   [[nodiscard]] bool parse(FieldScanner& scanner, CommandFile& file);
 
+  /// Writes the FUNC (global) or SFUNC (file-static) range under the function's file,
+  /// then the function's own symbol line.
+  [[nodiscard]] bool emit(CommandFile& file) override;
+
   std::string_view sourceFile;
   int32_t endAddress = 0;
 };

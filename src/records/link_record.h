@@ -1,13 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "records/debug_record.h"
 
 class FieldScanner;
 
 /// A link record (an L record): binds addresses into records already read, or writes a
-/// LINE command at once. It is never stored.
+/// LINE command at once. It is never stored, so its texts are views of its line.
 class LinkRecord : public DebugRecord {
  public:
   /// Reads the line and does its work; false for an unknown kind letter.

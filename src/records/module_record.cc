@@ -1,7 +1,21 @@
 #include "records/module_record.h"
 
+#include <string>
+
 #include "cdb/field_scanner.h"
 #include "output/command_file.h"
 
-// Module lines are accepted unread until their fields are parsed.
-bool ModuleRecord::parse(FieldScanner&, CommandFile&) { return true; }
+bool ModuleRecord::parse(FieldScanner& scanner, CommandFile& file) {
+  std::string_view moduleName;
+  scanner.readUntil(moduleName, "$");
+  name = file.pool.keep(moduleName);
+  fileName = file.pool.keep(std::string(moduleName) + ".c");
+  // Functions read from here on belong to this module: they note the current file.
+  file.enterFile(name);
+  return true;
+}
+
+bool ModuleRecord::emit(CommandFile& file) {
+  file.enterFile(fileName);
+  return true;
+}

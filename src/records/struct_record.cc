@@ -1,7 +1,97 @@
 #include "records/struct_record.h"
 
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "cdb/field_scanner.h"
 #include "output/command_file.h"
+#include "records/symbol_record.h"
 
-// Structure lines are accepted unread until their fields are parsed.
-bool StructRecord::parse(FieldScanner&, CommandFile&) { return true; }
+bool StructRecord::parse(FieldScanner& scanner, CommandFile& file) {
+  scanner.skip(1);  // the scope letter
+  std::string_view text;
+  scanner.readUntil(text, "$");
+  scopeName = file.pool.keep(text);
+  scanner.readUntil(text, "[");
+  // Anonymous tags are numbered per file, so the file name keeps them apart.
+  name = text.substr(0, 3) == "__0" ? file.pool.keep(std::string(scopeName).append(text))
+                                    : file.pool.keep(text);
+
+  while (scanner.accept('(')) {
+    int32_t offset = 0;
+    scanner.skip(1);  // "{"
+    scanner.readNumber(offset, 10);
+    scanner.skip(2);  // "S:"
+    auto member = std::make_unique<SymbolRecord>();
+    if (!member->parse(scanner, file)) return file.fault("Failed definition of structure ", name);
+    member->address = offset;
+    // The size is the largest end of any member (bit-fields share offsets); it is
+    // summed wide so that absurd offsets cannot overflow.
+    int64_t end = int64_t{offset} + member->size;
+    if (end > size) size = end > INT32_MAX ? INT32_MAX : static_cast<int32_t>(end);
+    members.append(member.release());
+    scanner.accept(')');
+  }
+  return true;
+}
+
+// note [structure order]
+// A structure is written after every structure its members refer to, found by tag in
+// its own file: depth first, in member order, each structure once. A structure counts
+// as written from the moment it is first reached, which ends self- and mutual
+// references; inside a cycle the later block is therefore written first. Chains of
+// structures can be arbitrarily long, so the depth-first walk keeps its own stack of
+// structures whose members are still being visited instead of recursing.
+bool StructRecord::emit(CommandFile& file) {
+  if (emitted) return true;
+  emitted = true;
+
+  struct Visit {
+    StructRecord* structure;
+    const DebugRecord* member;  // the next member to look at; null when all were seen
+  };
+  std::vector<Visit> pending{{this, members.nextAfter(nullptr)}};
+  while (!pending.empty()) {
+    Visit& top = pending.back();
+    if (!top.member) {
+      top.structure->writeBlock(file);
+      pending.pop_back();
+      continue;
+    }
+    const auto* member = static_cast<const SymbolRecord*>(top.member);
+    StructRecord* from = top.structure;
+    top.member = from->members.nextAfter(member);
+    if (member->structTag.empty()) continue;
+
+    auto* used =
+        static_cast<StructRecord*>(file.structures.find(member->structTag, 0, from->scopeName, 0, 0));
+    if (!used) {
+      return file.fault("Undefined datatype ",
+                        std::string(member->structTag) + " in struct " + std::string(from->name));
+    }
+    if (used->emitted) continue;
+    used->emitted = true;
+    pending.push_back({used, used->members.nextAfter(nullptr)});
+  }
+  return true;
+}
+
+void StructRecord::writeBlock(CommandFile& file) const {
+  file.writeText("STRUCT 0 ");
+  file.writeText(name);
+  file.endLine();
+  for (const DebugRecord* r = members.nextAfter(nullptr); r; r = members.nextAfter(r)) {
+    const auto* member = static_cast<const SymbolRecord*>(r);
+    file.writeText("DEFT ");
+    file.writeNumber(member->address, 16);
+    file.writeText(" ");
+    file.writeText(member->name);
+    file.writeText(" %");
+    file.writeText(member->typeText);
+    file.endLine();
+  }
+  file.writeText("ENDS ");
+  file.writeNumber(size, 10);
+  file.endLine();
+}

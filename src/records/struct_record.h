@@ -6,13 +6,21 @@
 
 class FieldScanner;
 
-/// The layout of a C structure (a T record): its tag, its file and its members.
+/// The layout of a C structure (a T record): its tag, its file and its members, each a
+/// symbol whose address is its offset in the structure.
 class StructRecord : public DebugRecord {
  public:
   /// Reads the file, the tag and every member with its offset.
   [[nodiscard]] bool parse(FieldScanner& scanner, CommandFile& file);
 
+  /// Writes this structure's STRUCT block once, after the blocks of every structure its
+  /// members refer to; false when one of them is not defined in this structure's file.
+  [[nodiscard]] bool emit(CommandFile& file) override;
+
   RecordList members;
   int32_t size = 0;
   bool emitted = false;
+
+ private:
+  void writeBlock(CommandFile& file) const;
 };

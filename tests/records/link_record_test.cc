@@ -1,0 +1,115 @@
+#include "records/link_record.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "cdb/field_scanner.h"
+#include "command_file_test.h"
+#include "records/function_record.h"
+#include "records/symbol_record.h"
+
+namespace {
+
+using LinkRecordTest = CommandFileTest;
+
+struct LinkFieldRow {
+  const char* body;  // after "L:"
+  char kind;
+  char scope;
+  const char* scopeName;
+  const char* name;
+  int32_t level;
+  int32_t block;
+  int32_t address;
+};
+
+TEST_F(LinkRecordTest, ReadsIdentityAndAddress) {
+  const LinkFieldRow rows[] = {
+      {"G$counter$0$0:30", 'G', 'G', "", "counter", 0, 0, 0x30},
+      {"Lmain$i$1$0:8", 'L', 'L', "main", "i", 1, 0, 8},
+      {"Fblink$helper$0$0:62", 'F', 'F', "blink", "helper", 0, 0, 0x62},
+      {"XG$main$0$0:1F3", 'X', 'G', "", "main", 0, 0, 0x1f3},
+      {"XFmod$f$2$3:ab", 'X', 'F', "mod", "f", 2, 3, 0xab},
+      {"G$x$0$0:0x10", 'G', 'G', "", "x", 0, 0, 0x10},
+      {"G$x$0$0", 'G', 'G', "", "x", 0, 0, 0},
+      {"G$x", 'G', 'G', "", "x", 0, 0, 0},
+  };
+  for (const LinkFieldRow& r : rows) {
+    SCOPED_TRACE(r.body);
+    LinkRecord link;
+    FieldScanner scanner(r.body);
+    ASSERT_TRUE(link.parse(scanner, file));
+    EXPECT_EQ(r.kind, link.kind);
+    EXPECT_EQ(r.scope, link.scope);
+    EXPECT_EQ(r.scopeName, link.scopeName);
+    EXPECT_EQ(r.name, link.name);
+    EXPECT_EQ(r.level, link.level);
+    EXPECT_EQ(r.block, link.block);
+    EXPECT_EQ(r.address, link.address);
+  }
+}
+
+struct LineRow {
+  const char* line;
+  bool ok;
+  const char* written;
+  const char* message;
+};
+
+TEST_F(LinkRecordTest, LinesAndOtherKinds) {
+  const LineRow rows[] = {
+      {"L:C$main.c$12$0$0:120", true, "FILE main.c\nLINE 12 C:0x120\n", ""},
+      {"L:Cmain.c$12$0$0:120", true, "LINE 12 C:0x120\n", ""},
+      {"L:C$util.c$7$1$1:0", true, "ENDFILE\nFILE util.c\nLINE 7 C:0x0\n", ""},
+      {"L:A$anything at all", true, "", ""},
+      {"L:A", true, "", ""},
+      {"L:Q$x", false, "", "Unknown Link record type Q\n  $x\n"},
+      {"L:", false, "", "Unknown Link record type \n  \n"},
+      {"L:g$x$0$0:1", false, "", "Unknown Link record type g\n  $x$0$0:1\n"},
+  };
+  for (const LineRow& r : rows) {
+    SCOPED_TRACE(r.line);
+    messages.clear();
+    std::size_t before = out.size();
+    EXPECT_EQ(r.ok, parseLine(r.line));
+    EXPECT_EQ(r.written, out.substr(before));
+    EXPECT_EQ(r.message, messages);
+  }
+}
+
+TEST_F(LinkRecordTest, BindsEveryRecordOfTheIdentity) {
+  ASSERT_TRUE(parseLine("S:G$dup$0$0({2}SI:S),F,0,1"));
+  ASSERT_TRUE(parseLine("S:G$dup$0$0({2}SI:S),F,0,2"));
+  ASSERT_TRUE(parseLine("S:G$dup$1$0({2}SI:S),F,0,3"));
+  ASSERT_TRUE(parseLine("F:G$dup$0$0({2}DF,SI:S),C,0,0,0,0,0"));
+  ASSERT_TRUE(parseLine("F:G$dup$0$0({2}DF,SI:S),C,0,0,0,0,0"));
+  ASSERT_TRUE(parseLine("L:G$dup$0$0:40"));
+  ASSERT_TRUE(parseLine("L:XG$dup$0$0:4F"));
+
+  std::vector<int32_t> symbolAddresses;
+  for (auto* r = file.symbols.nextAfter(nullptr); r; r = file.symbols.nextAfter(r)) {
+    symbolAddresses.push_back(static_cast<SymbolRecord*>(r)->address);
+  }
+  EXPECT_EQ((std::vector<int32_t>{0x40, 0x40, 3}), symbolAddresses);
+  for (auto* r = file.functions.nextAfter(nullptr); r; r = file.functions.nextAfter(r)) {
+    EXPECT_EQ(0x40, static_cast<FunctionRecord*>(r)->address);
+    EXPECT_EQ(0x4f, static_cast<FunctionRecord*>(r)->endAddress);
+  }
+  // find keeps its first-match meaning.
+  EXPECT_EQ(file.symbols.nextAfter(nullptr), file.symbols.find("dup", 'G', "", 0, 0));
+}
+
+TEST_F(LinkRecordTest, EndAddressReachesOnlyFunctions) {
+  ASSERT_TRUE(parseLine("S:G$main$0$0({2}DF,SI:S),C,0,0"));
+  ASSERT_TRUE(parseLine("F:G$main$0$0({2}DF,SI:S),C,0,0,0,0,0"));
+  ASSERT_TRUE(parseLine("L:XG$main$0$0:1F3"));
+  ASSERT_TRUE(parseLine("L:G$main$0$0:100"));
+  auto* symbol = static_cast<SymbolRecord*>(file.symbols.nextAfter(nullptr));
+  auto* function = static_cast<FunctionRecord*>(file.functions.nextAfter(nullptr));
+  EXPECT_EQ(0x100, symbol->address);
+  EXPECT_EQ(0x100, function->address);
+  EXPECT_EQ(0x1f3, function->endAddress);
+}
+
+}  // namespace

@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "command_file_test.h"
+#include "records/function_record.h"
+#include "records/module_record.h"
+
+namespace {
+
+using ModuleRecordTest = CommandFileTest;
+using FunctionRecordTest = CommandFileTest;
+
+struct ModuleRow {
+  const char* line;
+  const char* name;
+  const char* fileName;
+  const char* writtenWhileRead;
+};
+
+TEST_F(ModuleRecordTest, SwitchesTheFileAtOnce) {
+  const ModuleRow rows[] = {
+      {"M:main", "main", "main.c", "FILE main\n"},
+      {"M:main", "main", "main.c", ""},  // already current
+      {"M:util$x$y", "util", "util.c", "ENDFILE\nFILE util\n"},
+      {"M:", "", ".c", "ENDFILE\n"},
+      {"M:a.b", "a.b", "a.b.c", "FILE a.b\n"},
+  };
+  for (const ModuleRow& r : rows) {
+    SCOPED_TRACE(r.line);
+    std::size_t before = out.size();
+    ASSERT_TRUE(parseLine(r.line));
+    EXPECT_EQ(r.writtenWhileRead, out.substr(before));
+    EXPECT_EQ(r.name, file.currentFile());
+    const DebugRecord* last = nullptr;
+    for (const DebugRecord* m = file.modules.nextAfter(nullptr); m; m = file.modules.nextAfter(m)) {
+      last = m;
+    }
+    ASSERT_NE(nullptr, last);
+    const auto* module = static_cast<const ModuleRecord*>(last);
+    EXPECT_EQ(r.name, module->name);
+    EXPECT_EQ(r.fileName, module->fileName);
+    EXPECT_EQ('\0', module->scope);
+  }
+}
+
+struct SourceRow {
+  std::vector<const char*> before;  // lines read before the F record
+  const char* sourceFile;
+};
+
+TEST_F(FunctionRecordTest, RemembersTheFileCurrentWhenRead) {
+  const SourceRow rows[] = {
+      {{}, ""},
+      {{"M:blink"}, "blink"},
+      {{"M:blink", "L:C$blink.c$3$0$0:10"}, "blink.c"},
+      {{"L:C$x.c$3$0$0:10", "M:other"}, "other"},
+  };
+  for (const SourceRow& r : rows) {
+    SCOPED_TRACE(r.sourceFile);
+    std::string sink;
+    CommandFile f;
+    f.openBuffer(sink);
+    for (const char* line : r.before) ASSERT_TRUE(readRecord(line, f));
+    ASSERT_TRUE(readRecord("F:G$main$0$0({2}DF,SI:S),C,0,0,0,0,0", f));
+    const auto* fn = static_cast<const FunctionRecord*>(f.functions.nextAfter(nullptr));
+    ASSERT_NE(nullptr, fn);
+    EXPECT_EQ(r.sourceFile, fn->sourceFile);
+    EXPECT_EQ("main", fn->name);
+    EXPECT_EQ("S16", fn->typeText);
+    EXPECT_EQ('C', fn->addressSpace);
+    EXPECT_EQ(0, fn->address);
+    EXPECT_EQ(0, fn->endAddress);
+    EXPECT_TRUE(f.symbols.empty());  // functions live in their own list only
+  }
+}
+
+TEST_F(FunctionRecordTest, FailsWhereTheSymbolFails) {
+  EXPECT_FALSE(parseLine("F:G$f$0$0({2}DF,SZ:S),C,0,0,0,0,0"));
+  EXPECT_EQ("Unknown type specifier Z\nFailed definition of symbol f\n", messages);
+  EXPECT_TRUE(file.functions.empty());
+}
+
+struct FunctionEmitRow {
+  const char* line;
+  const char* current;  // the file current when the function is emitted
+  const char* written;
+  bool ok;
+};
+
+TEST_F(FunctionRecordTest, EmitsItsRangeUnderItsFile) {
+  const FunctionEmitRow rows[] = {
+      {"F:G$main$0$0({2}DF,SI:S),C,0,0,0,0,0", "main.c",
+       "ENDFILE\nFILE main\nFUNC main C:0x0\nENDF C:0x0\nDEF main c:0x0 %S16\n", true},
+      {"F:G$main$0$0({2}DF,SI:S),C,0,0,0,0,0", "main",
+       "FUNC main C:0x0\nENDF C:0x0\nDEF main c:0x0 %S16\n", true},
+      {"F:Futil$tick$0$0({2}DF,SV:S),C,0,0,0,0,0", "main",
+       "ENDFILE\nFILE util\nSFUNC tick C:0x0\nENDF C:0x0\nDEFS tick c:0x0 %X08\n", true},
+      {"F:Lmain$bad$0$0({2}DF,SV:S),C,0,0,0,0,0", "main", "", false},
+  };
+  for (const FunctionEmitRow& r : rows) {
+    SCOPED_TRACE(r.line);
+    std::string sink;
+    std::string said;
+    CommandFile f;
+    f.openBuffer(sink);
+    f.captureMessages(&said);
+    ASSERT_TRUE(readRecord("M:main", f));
+    ASSERT_TRUE(readRecord(r.line, f));
+    f.enterFile(r.current);
+    f.enterFunction("open");  // an open function scope is closed first
+    std::size_t before = sink.size();
+    EXPECT_EQ(r.ok, f.functions.emitEach(f));
+    // The open function scope is closed before anything else, even for a bad scope.
+    EXPECT_EQ("ENDF\n" + std::string(r.written), sink.substr(before));
+    EXPECT_EQ(r.ok ? "" : "Bad function scope L\n", said);
+  }
+}
+
+}  // namespace
