@@ -75,9 +75,9 @@ class CommandFile {
   TextPool pool;
   bool usesStackRelative = false;
   RecordList modules;
-  RecordList symbols;
-  RecordList functions;
-  RecordList structures;
+  RecordList symbols{RecordList::Lookup::indexed};
+  RecordList functions{RecordList::Lookup::indexed};
+  RecordList structures{RecordList::Lookup::indexed};
 
  private:
   enum class State { notOpen, open, closed };

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 class CommandFile;
 
@@ -23,6 +25,8 @@ class DebugRecord {
   [[nodiscard]] virtual bool emit(CommandFile& file);
 
   DebugRecord* next = nullptr;
+  DebugRecord* sameIdentity = nullptr;  ///< the next record of this identity in an indexed list
+  uint32_t identityHash = 0;            ///< set when an indexed list takes the record
   std::string_view name;
   char scope = '\0';
   std::string_view scopeName;
@@ -30,10 +34,13 @@ class DebugRecord {
   int32_t level = 0;
 };
 
-/// An owning singly linked list of records in the order they were appended.
+/// An owning singly linked list of records in the order they were appended. An indexed
+/// list also finds records by identity in constant expected time.
 class RecordList {
  public:
-  RecordList() = default;
+  enum class Lookup { linear, indexed };
+
+  explicit RecordList(Lookup lookup = Lookup::linear) : indexed_(lookup == Lookup::indexed) {}
   ~RecordList() { deleteAll(); }
   RecordList(const RecordList&) = delete;
   RecordList& operator=(const RecordList&) = delete;
@@ -51,10 +58,16 @@ class RecordList {
   DebugRecord* find(std::string_view name, char scope, std::string_view scopeName,
                     int32_t block, int32_t level) const;
 
-  /// Calls `visit` with every record of this identity, in the order they were appended.
+  /// Calls `visit` with every record of this identity.
   template <class Visit>
   void forEachMatch(std::string_view name, char scope, std::string_view scopeName,
                     int32_t block, int32_t level, Visit visit) const {
+    if (indexed_) {
+      for (DebugRecord* r = find(name, scope, scopeName, block, level); r; r = r->sameIdentity) {
+        visit(r);
+      }
+      return;
+    }
     for (DebugRecord* r = head_; r; r = r->next) {
       if (r->matches(name, scope, scopeName, block, level)) visit(r);
     }
@@ -71,6 +84,14 @@ class RecordList {
   bool empty() const { return head_ == nullptr; }
 
  private:
+  std::size_t slotFor(uint32_t hash, std::string_view name, char scope,
+                      std::string_view scopeName, int32_t block, int32_t level) const;
+  void index(DebugRecord* record);
+  void growIndex();
+
   DebugRecord* head_ = nullptr;
   DebugRecord* tail_ = nullptr;
+  bool indexed_;
+  std::vector<DebugRecord*> slots_;  // see note [identity index] in debug_record.cc
+  std::size_t identities_ = 0;
 };

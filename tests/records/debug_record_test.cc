@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -115,6 +117,60 @@ TEST(RecordListTest, DeleteAllEmptiesTheListThroughTheVirtualDestructor) {
   list.append(r);
   EXPECT_EQ(r, list.nextAfter(nullptr));
   EXPECT_EQ(nullptr, list.nextAfter(r));
+}
+
+// A record that remembers its place in the order of appending.
+class NumberedRecord : public DebugRecord {
+ public:
+  explicit NumberedRecord(int n) : number(n) {}
+  int number;
+};
+
+// The index must give exactly what a walk of the list gives: the first record of an
+// identity for find, and every record of it for forEachMatch.
+TEST(RecordListTest, IndexedLookupAgreesWithTheWalk) {
+  const char* const kNames[] = {"a", "b", "ab", "main", "x"};
+  const char* const kScopeNames[] = {"", "a", "b", "blink", "blink.main"};
+  const char kScopes[] = {'G', 'F', 'L', 'S', '\0'};
+  std::mt19937 random(7);
+  auto pick = [&random](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+
+  RecordList walked;
+  RecordList indexed(RecordList::Lookup::indexed);
+  for (int i = 0; i < 20000; ++i) {
+    const char* name = kNames[pick(5)];
+    char scope = kScopes[pick(5)];
+    const char* scopeName = kScopeNames[pick(5)];
+    int32_t block = static_cast<int32_t>(pick(3));
+    int32_t level = static_cast<int32_t>(pick(3)) - 1;
+    walked.append(identified(new NumberedRecord(i), name, scope, scopeName, block, level));
+    indexed.append(identified(new NumberedRecord(i), name, scope, scopeName, block, level));
+  }
+  auto numbers = [](const RecordList& list, const char* n, char sc, const char* sn, int32_t b,
+                    int32_t l) {
+    std::vector<int> all;
+    list.forEachMatch(n, sc, sn, b, l,
+                      [&all](DebugRecord* r) { all.push_back(static_cast<NumberedRecord*>(r)->number); });
+    std::sort(all.begin(), all.end());
+    const DebugRecord* first = list.find(n, sc, sn, b, l);
+    all.insert(all.begin(), first ? static_cast<const NumberedRecord*>(first)->number : -1);
+    return all;
+  };
+  for (const char* n : kNames) {
+    for (char sc : kScopes) {
+      for (const char* sn : kScopeNames) {
+        for (int32_t b = 0; b < 4; ++b) {
+          for (int32_t l = -1; l < 2; ++l) {
+            SCOPED_TRACE(std::string(n) + " " + sc + " " + sn + " " + std::to_string(b) + " " +
+                         std::to_string(l));
+            EXPECT_EQ(numbers(walked, n, sc, sn, b, l), numbers(indexed, n, sc, sn, b, l));
+          }
+        }
+      }
+    }
+  }
+  indexed.deleteAll();
+  EXPECT_EQ(nullptr, indexed.find("a", 'G', "", 0, 0));
 }
 
 }  // namespace
