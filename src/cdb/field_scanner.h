@@ -28,6 +28,17 @@ class FieldScanner {
   /// Without digits `value` becomes 0 and the character at the cursor is returned.
   char readNumber(int32_t& value, int base);
 
+  /// Reads a nesting level, written N or, by newer compilers, N_M: N is the level, and the
+  /// sublevel M is read and dropped. Returns the character after it, as readNumber does.
+  char readLevel(int32_t& level) {
+    char after = readNumber(level, 10);
+    if (after == '_') {
+      int32_t sublevel = 0;
+      after = readNumber(sublevel, 10);
+    }
+    return after;
+  }
+
   /// Reads the text up to the first of `delimiters`, then consumes and returns that
   /// delimiter. Without one, `text` is the rest of the line, NUL is returned and the
   /// cursor stays where it was.

@@ -92,6 +92,8 @@ void CommandFile::writeNumber(int32_t value, int base) {
 void CommandFile::writeSpaceAddress(char space, int32_t address) {
   if (state_ != State::open) return;
   // The letter's distance from 'A' as a byte: only A to K land inside the table.
+  // Paged external RAM (P) lives in external data memory, the page of F.
+  if (space == 'P') space = 'F';
   unsigned index = static_cast<unsigned char>(static_cast<unsigned char>(space) - 'A');
   if (index > kDefaultPage) index = kDefaultPage;
   appendHex(line_, kPages[index]);

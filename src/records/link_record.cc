@@ -17,7 +17,7 @@ bool LinkRecord::parse(FieldScanner& scanner, CommandFile& file) {
       scope = kind == 'X' ? scanner.next() : kind;
       scanner.readUntil(scopeName, "$");
       scanner.readUntil(name, "$");
-      scanner.readNumber(level, 10);
+      scanner.readLevel(level);
       scanner.readNumber(block, 10);
       scanner.readNumber(address, 16);
       // A linked program repeats a global's record in every module that declares it:
@@ -36,7 +36,7 @@ bool LinkRecord::parse(FieldScanner& scanner, CommandFile& file) {
       scanner.accept('$');  // older compilers leave it out
       scanner.readUntil(name, "$");
       scanner.readNumber(line, 10);
-      scanner.readNumber(level, 10);
+      scanner.readLevel(level);
       scanner.readNumber(block, 10);
       scanner.readNumber(address, 16);
       file.enterFile(name);

@@ -12,7 +12,7 @@ bool SymbolRecord::parse(FieldScanner& scanner, CommandFile& file) {
   scopeName = file.pool.keep(text);
   scanner.readUntil(text, "$");
   name = file.pool.keep(text);
-  scanner.readNumber(level, 10);
+  scanner.readLevel(level);
   scanner.readNumber(block, 10);  // also takes the "(" that opens the type chain
   if (!parseTypeChain(scanner, file)) return file.fault("Failed definition of symbol ", name);
 
@@ -24,6 +24,12 @@ bool SymbolRecord::parse(FieldScanner& scanner, CommandFile& file) {
   onStack = stackNumber != 0;
   if (onStack) file.usesStackRelative = true;
   scanner.readNumber(address, 10);
+  // A register variable lists its registers in brackets; it has no address to write.
+  if (addressSpace == 'R' && scanner.peek() == '[') {
+    std::string_view list = scanner.rest();
+    std::size_t close = list.find(']');
+    registers = file.pool.keep(list.substr(0, close == std::string_view::npos ? close : close + 1));
+  }
   return true;  // further fields (an F record has more) are not needed
 }
 
@@ -36,11 +42,31 @@ bool SymbolRecord::emit(CommandFile& file) {
     case 'G':
       command = "DEF ";  // a global is written in whatever scope is open
       break;
-    case 'L':
-      file.enterFunction(scopeName);
+    case 'L': {
+      // Newer compilers name a local's scope module.function: the function is declared
+      // under its module's FILE scope, so the local is written there too.
+      std::size_t dot = scopeName.rfind('.');
+      if (dot != std::string_view::npos) {
+        file.enterFile(scopeName.substr(0, dot));
+        file.enterFunction(scopeName.substr(dot + 1));
+      } else {
+        file.enterFunction(scopeName);
+      }
       break;
+    }
     default:
       return file.fault("Unknown symbol scope ", scope);
+  }
+  if (addressSpace == 'R') {
+    // Registers hold no address the debugger could use: leave a note instead.
+    file.writeText("REM ");
+    file.writeText(name);
+    if (!registers.empty()) {
+      file.writeText(" ");
+      file.writeText(registers);
+    }
+    file.endLine();
+    return true;
   }
   file.writeText(command);
   file.writeText(name);

@@ -15,7 +15,8 @@ class SymbolRecord : public DebugRecord {
   /// A non-zero on-stack number marks the symbol, and the command file, stack-relative.
   [[nodiscard]] bool parse(FieldScanner& scanner, CommandFile& file);
 
-  /// Writes the DEF or DEFS line, after entering the file or function scope it needs.
+  /// Writes the DEF or DEFS line (a REM note for a register variable), after entering
+  /// the file or function scope it needs.
   [[nodiscard]] bool emit(CommandFile& file) override;
 
   /// Reads a type chain from just after its "(" through its ")" into `size`, `typeText`
@@ -28,4 +29,5 @@ class SymbolRecord : public DebugRecord {
   char addressSpace = '\0';
   bool onStack = false;
   int32_t address = 0;
+  std::string_view registers;  ///< a register variable's bracketed register list
 };

@@ -75,6 +75,11 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, CommandFile& file) {
   while (scanner.peek() != '\0' && scanner.peek() != ')') {
     char itemClass = scanner.next();
     char letter = scanner.next();
+    // Newer compilers write a boolean as a bare signedness mark in place of a specifier.
+    if (itemClass == ':' && (letter == 'S' || letter == 'U')) {
+      text += letter == 'U' ? "U08" : "S08";
+      continue;
+    }
     bool isSigned = true;
     if (scanner.peek() == ':') {
       scanner.next();
@@ -85,7 +90,8 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, CommandFile& file) {
       if (!applyDeclarator(letter, scanner, text, arrays)) {
         return file.fault("Unknown type declarator ", letter);
       }
-      scanner.accept(',');
+      // After the comma comes the next item, even one that opens with ":".
+      if (scanner.accept(',')) continue;
     } else if (letter == 'B') {
       // A bitfield: B, its offset, "$", its width, then its own signedness mark.
       int32_t offset = 0;

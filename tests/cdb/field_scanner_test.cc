@@ -91,6 +91,29 @@ TEST(FieldScannerTest, ReadUntilWithoutDelimiterTwiceYieldsTheSameRest) {
   EXPECT_EQ("abc", second);
 }
 
+struct LevelRow {
+  const char* text;
+  int32_t level;
+  char ends;
+  const char* rest;
+};
+
+TEST(FieldScannerTest, ReadLevel) {
+  const LevelRow rows[] = {
+      {"1$2", 1, '$', "2"},         {"1_0$2", 1, '$', "2"},  {"12_34$5", 12, '$', "5"},
+      {"3_$x", 3, '$', "x"},        {"0_0(", 0, '(', ""},    {"_0$1", 0, '$', "1"},
+      {"2_0", 2, '\0', ""},         {"", 0, '\0', ""},
+  };
+  for (const LevelRow& r : rows) {
+    SCOPED_TRACE(r.text);
+    FieldScanner s(r.text);
+    int32_t level = -1;
+    EXPECT_EQ(r.ends, s.readLevel(level));
+    EXPECT_EQ(r.level, level);
+    EXPECT_EQ(r.rest, s.rest());
+  }
+}
+
 TEST(FieldScannerTest, NextStopsAtTheEnd) {
   FieldScanner s("ab");
   EXPECT_EQ('a', s.next());

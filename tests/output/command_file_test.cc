@@ -50,7 +50,8 @@ const SpaceRow kSpaceRows[] = {
     {'E', 0, "0:0x0"},    {'F', 0x10, "d:0x10"}, {'G', 2, "0:0x2"},       {'H', 3, "b:0x3"},
     {'I', 0x80, "1:0x80"}, {'J', 144, "b1:0x90"}, {'K', 5, "c:0x5"},      {'Z', 5, "c:0x5"},
     {'a', 5, "c:0x5"},    {'@', 5, "c:0x5"},     {'\0', 5, "c:0x5"},      {'\xc1', 5, "c:0x5"},
-    {'\xcb', 5, "c:0x5"}, {'B', -2, "0:0xfffffffe"},
+    {'\xcb', 5, "c:0x5"}, {'B', -2, "0:0xfffffffe"}, {'P', 1, "d:0x1"}, {'p', 1, "c:0x1"},
+    {'R', 0, "c:0x0"},
 };
 
 TEST_F(CommandFileTest, WriteSpaceAddress) {

@@ -34,6 +34,9 @@ TEST_F(LinkRecordTest, ReadsIdentityAndAddress) {
       {"G$x$0$0:0x10", 'G', 'G', "", "x", 0, 0, 0x10},
       {"G$x$0$0", 'G', 'G', "", "x", 0, 0, 0},
       {"G$x", 'G', 'G', "", "x", 0, 0, 0},
+      {"G$P0$0_0$0:80", 'G', 'G', "", "P0", 0, 0, 0x80},
+      {"Lblink.helper$b$1_0$1:16", 'L', 'L', "blink.helper", "b", 1, 1, 0x16},
+      {"XG$main$0$0:153", 'X', 'G', "", "main", 0, 0, 0x153},
   };
   for (const LinkFieldRow& r : rows) {
     SCOPED_TRACE(r.body);
@@ -62,6 +65,7 @@ TEST_F(LinkRecordTest, LinesAndOtherKinds) {
       {"L:C$main.c$12$0$0:120", true, "FILE main.c\nLINE 12 C:0x120\n", ""},
       {"L:Cmain.c$12$0$0:120", true, "LINE 12 C:0x120\n", ""},
       {"L:C$util.c$7$1$1:0", true, "ENDFILE\nFILE util.c\nLINE 7 C:0x0\n", ""},
+      {"L:C$blink.c$9$1_0$6:AA", true, "ENDFILE\nFILE blink.c\nLINE 9 C:0xaa\n", ""},
       {"L:A$anything at all", true, "", ""},
       {"L:A", true, "", ""},
       {"L:Q$x", false, "", "Unknown Link record type Q\n  $x\n"},
@@ -98,6 +102,30 @@ TEST_F(LinkRecordTest, BindsEveryRecordOfTheIdentity) {
   }
   // find keeps its first-match meaning.
   EXPECT_EQ(file.symbols.nextAfter(nullptr), file.symbols.find("dup", 'G', "", 0, 0));
+}
+
+// Link records write levels without a sublevel where the records have one.
+TEST_F(LinkRecordTest, BindsAcrossLevelForms) {
+  ASSERT_TRUE(parseLine("F:G$main$0_0$0({2}DF,SV:S),C,0,0,0,0,0"));
+  ASSERT_TRUE(parseLine("S:G$P0$0_0$0({1}SC:U),I,0,0"));
+  ASSERT_TRUE(parseLine("L:G$main$0$0:D7"));
+  ASSERT_TRUE(parseLine("L:XG$main$0$0:153"));
+  ASSERT_TRUE(parseLine("L:G$P0$0_0$0:80"));
+  auto* function = static_cast<FunctionRecord*>(file.functions.nextAfter(nullptr));
+  EXPECT_EQ(0xd7, function->address);
+  EXPECT_EQ(0x153, function->endAddress);
+  EXPECT_EQ(0x80, static_cast<SymbolRecord*>(file.symbols.nextAfter(nullptr))->address);
+}
+
+// Two modules' static functions of one name stay apart by their module.function scope.
+TEST_F(LinkRecordTest, LocalsOfSameNamedFunctionsStayApart) {
+  ASSERT_TRUE(parseLine("S:La.helper$x$1_0$1({1}SC:U),E,0,0"));
+  ASSERT_TRUE(parseLine("S:Lb.helper$x$1_0$1({1}SC:U),E,0,0"));
+  ASSERT_TRUE(parseLine("L:Lb.helper$x$1_0$1:22"));
+  auto* first = static_cast<SymbolRecord*>(file.symbols.nextAfter(nullptr));
+  auto* second = static_cast<SymbolRecord*>(file.symbols.nextAfter(first));
+  EXPECT_EQ(0, first->address);
+  EXPECT_EQ(0x22, second->address);
 }
 
 TEST_F(LinkRecordTest, EndAddressReachesOnlyFunctions) {

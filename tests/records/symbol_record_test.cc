@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "cdb/field_scanner.h"
 #include "command_file_test.h"
@@ -37,7 +38,30 @@ const ParseRow kParseRows[] = {
     {"S$x$0$0({1}SC:S),Z,0,0", 'S', "", "x", 0, 0, 1, "S08", 'Z', false, 0},
     {"G$big$0$0({2}SI:S),E,0,99999999999", 'G', "", "big", 0, 0, 2, "S16", 'E', false,
      INT32_MAX},
+    // The dialect of newer compilers: N_M levels, module.function local scopes.
+    {"G$flag$0_0$0({1}:S),E,0,0", 'G', "", "flag", 0, 0, 1, "S08", 'E', false, 0},
+    {"Lutil.add$b$1_0$1({2}SI:S),B,1,-4", 'L', "util.add", "b", 1, 1, 2, "S16", 'B', true, -4},
+    {"Lblink.recur$n$3_2$7({2}SI:S),R,0,0,[r6,r7]", 'L', "blink.recur", "n", 3, 7, 2, "S16", 'R',
+     false, 0},
 };
+
+TEST_F(SymbolRecordTest, KeepsTheRegisterList) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"S:Lm.f$n$1_0$7({2}SI:S),R,0,0,[r6,r7]", "[r6,r7]"},
+      {"S:Lm.f$t$1_0$7({2}SI:S),R,0,0,[]", "[]"},
+      {"S:Lm.f$t$1_0$7({2}SI:S),R,0,0", ""},
+      {"S:Lm.f$t$1_0$7({2}SI:S),R,0,0,[r2,r3", "[r2,r3"},
+      {"S:Lm.f$t$1_0$7({2}SI:S),R,0,0,[r2]junk", "[r2]"},
+      {"S:Lm.f$t$1_0$7({2}SI:S),E,0,0,[r2]", ""},  // only registers keep a list
+  };
+  for (const auto& [line, registers] : rows) {
+    SCOPED_TRACE(line);
+    ASSERT_TRUE(parseLine(line));
+    const DebugRecord* last = nullptr;
+    for (auto* r = file.symbols.nextAfter(nullptr); r; r = file.symbols.nextAfter(r)) last = r;
+    EXPECT_EQ(registers, static_cast<const SymbolRecord*>(last)->registers);
+  }
+}
 
 TEST_F(SymbolRecordTest, ParsesFields) {
   for (const ParseRow& r : kParseRows) {
@@ -98,6 +122,18 @@ const EmitRow kEmitRows[] = {
     {{"S:Fa.c$x$0$0({1}SC:U),E,0,1", "S:Fb.c$y$0$0({1}SC:U),E,0,2"},
      "FILE a.c\nDEFS x 0:0x1 %U08\nENDFILE\nFILE b.c\nDEFS y 0:0x2 %U08\n", ""},
     {{"S:G$pt$0$0({6}DA2d,DG,SC:S),A,0,16"}, "DEF pt d1:0x10 %>*S08[2]\n", ""},
+    // Locals of newer compilers are written under their module and function.
+    {{"S:Lutil.helper$t$1_0$1({1}SC:U),E,0,3", "S:Lutil.helper$u$1_0$1({1}SC:U),E,0,4"},
+     "FILE util\nFUNC helper\nDEFS t 0:0x3 %U08\nDEFS u 0:0x4 %U08\n", ""},
+    {{"S:Lutil.helper$t$1_0$1({1}SC:U),E,0,3", "S:Lmain.main$v$1_0$1({1}SC:U),E,0,4"},
+     "FILE util\nFUNC helper\nDEFS t 0:0x3 %U08\nENDF\nENDFILE\nFILE main\nFUNC main\n"
+     "DEFS v 0:0x4 %U08\n", ""},
+    {{"S:La.b.f$t$1_0$1({1}SC:U),E,0,3"}, "FILE a.b\nFUNC f\nDEFS t 0:0x3 %U08\n", ""},
+    // Register variables get a note, after their scope step.
+    {{"S:Lblink.recur$n$1_0$7({2}SI:S),R,0,0,[r6,r7]", "S:Lblink.recur$t$1_0$7({2}SI:S),R,0,0,[]",
+      "S:G$g$0_0$0({2}SI:S),R,0,0"},
+     "FILE blink\nFUNC recur\nREM n [r6,r7]\nREM t []\nREM g\n", ""},
+    {{"S:G$p1$0_0$0({1}SC:U),P,0,1"}, "DEF p1 d:0x1 %U08\n", ""},
     {{"S:S$x$0$0({1}SC:S),Z,0,0"}, "", "Unknown symbol scope S\n"},
     {{"S:Q$x$0$0({1}SC:S),Z,0,0"}, "", "Unknown symbol scope Q\n"},
 };

@@ -54,6 +54,12 @@ const ChainRow kChainRows[] = {
     {"({5}DA5,SC:S)", true, 5, "S08[5]", ""},      // any character may follow the count
     {"({4}DA2d,STpt:S)", true, 4, "pt[2]", ""},
     {"({0})", true, 0, "", ""},
+    {"({1}:S)", true, 1, "S08", ""},               // bool
+    {"({1}:U)", true, 1, "U08", ""},               // bool bit-field member
+    {"({2}DF,:S)", true, 2, "S08", ""},            // function returning bool
+    {"({3}DG,:U)", true, 3, ">*U08", ""},
+    {"({2}DC,DF,SI:S)", true, 2, "*S16", ""},      // function pointer
+    {"({8}SI:U)", true, 8, "U16", ""},
     {"({2}DQ,SI:S)", false, 0, "", "Unknown type declarator Q\n"},
     {"({2}SZ:S)", false, 0, "", "Unknown type specifier Z\n"},
     {"({1}SB0,3:U)", false, 0, "", "Bad Bitfield\n"},
@@ -61,6 +67,8 @@ const ChainRow kChainRows[] = {
     {"({2}S", false, 0, "", "Unknown type specifier \n"},
     {"({3}DG,STnode", false, 0, "", "Unknown type specifier o\n"},  // tag read again as items
     {"", false, 0, "", ""},
+    {"({1}:Q)", false, 0, "", "Unknown type specifier Q\n"},
+    {"({1}:", false, 0, "", "Unknown type specifier \n"},
 };
 
 TEST_F(TypeChainTest, TranslatesChains) {
