@@ -11,14 +11,22 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The running test's full name, usable as one file name.
+std::string testName() {
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = std::string(test->test_suite_name()) + "." + test->name();
+  for (char& c : name) {
+    if (c == '/') c = '_';
+  }
+  return name;
+}
+
 // Where a test's runs leave what they printed: outside every directory a test lists.
 fs::path captureBase() {
-  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
   static int runs = 0;
   fs::path dir = fs::path(TORVANE_SCRATCH) / "captures";
   fs::create_directories(dir);
-  return dir / (std::string(test->test_suite_name()) + "." + test->name() + "." +
-                std::to_string(++runs));
+  return dir / (testName() + "." + std::to_string(++runs));
 }
 
 }  // namespace
@@ -38,12 +46,7 @@ ToolRun runTool(const fs::path& directory, const std::string& arguments) {
 }
 
 fs::path scratchDirectory() {
-  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = std::string(test->test_suite_name()) + "." + test->name();
-  for (char& c : name) {
-    if (c == '/') c = '_';
-  }
-  fs::path dir = fs::path(TORVANE_SCRATCH) / name;
+  fs::path dir = fs::path(TORVANE_SCRATCH) / testName();
   fs::remove_all(dir);
   fs::create_directories(dir);
   return dir;

@@ -1,0 +1,120 @@
+// The real examples, compiled by SDCC, checked against what SDCC's own linker says:
+// every global's and function's address in the map is the one the command file gives,
+// every line-number entry has its LINE command, and every function has a real range.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "tool_run.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kExamples[] = {"blink", "structs", "stack", "paged", "multi"};
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// What the command file says, reduced to what the map can confirm.
+struct Declared {
+  std::map<std::string, std::set<uint32_t>> defAddresses;  // "DEF name page:0xA"
+  std::map<std::string, uint32_t> functionStarts;          // "FUNC name C:0xA", SFUNC too
+  std::set<std::tuple<std::string, int, uint32_t>> lines;  // LINE n C:0xA under FILE f
+  std::vector<std::string> emptyRanges;
+};
+
+Declared readCommandFile(const std::string& text) {
+  static const std::regex def(R"(^DEF (\S+) [0-9a-f]+:0x([0-9a-f]+) %.*$)");
+  static const std::regex function(R"(^S?FUNC (\S+) C:0x([0-9a-f]+)$)");
+  static const std::regex end(R"(^ENDF C:0x([0-9a-f]+)$)");
+  static const std::regex line(R"(^LINE (\d+) C:0x([0-9a-f]+)$)");
+  Declared d;
+  std::string file;
+  std::string lastFunction;
+  std::smatch m;
+  for (const std::string& l : linesOf(text)) {
+    if (l.rfind("FILE ", 0) == 0) file = l.substr(5);
+    if (l == "ENDFILE") file.clear();
+    if (std::regex_match(l, m, def)) {
+      d.defAddresses[m[1]].insert(std::stoul(m[2], nullptr, 16));
+    } else if (std::regex_match(l, m, function)) {
+      lastFunction = m[1];
+      uint32_t start = std::stoul(m[2], nullptr, 16);
+      d.functionStarts[lastFunction] = start;
+      if (start == 0) d.emptyRanges.push_back(lastFunction + " starts at 0");
+    } else if (std::regex_match(l, m, end)) {
+      if (std::stoul(m[1], nullptr, 16) == 0) d.emptyRanges.push_back(lastFunction + " ends at 0");
+    } else if (std::regex_match(l, m, line)) {
+      d.lines.insert({file, std::stoi(m[1]), std::stoul(m[2], nullptr, 16)});
+    }
+  }
+  return d;
+}
+
+class ExamplesTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ExamplesTest, AgreesWithTheLinkerMap) {
+  const std::string name = GetParam();
+  const fs::path source = fs::path(TORVANE_EXAMPLES) / name;
+  fs::path dir = scratchDirectory();
+  fs::create_directories(dir / "examples" / name);
+  fs::copy_file(source / (name + ".cdb"), dir / "examples" / name / (name + ".cdb"));
+
+  ToolRun run = runTool(dir, "examples/" + name + "/" + name + ".cdb");
+  ASSERT_EQ(0, run.exitCode) << run.out << run.err;
+  EXPECT_EQ(2u, linesOf(run.out).size()) << "messages beyond the banner:\n" << run.out;
+  EXPECT_EQ("", run.err);
+  const std::string written = readFile(dir / "examples" / name / (name + ".dvk"));
+  EXPECT_TRUE(written == readFile(source / (name + ".dvk")))
+      << "the command file differs from the committed one";
+
+  Declared declared = readCommandFile(written);
+  EXPECT_EQ(std::vector<std::string>{}, declared.emptyRanges);
+
+  // Map rows: optional space letter and colon, the value, the symbol, the module.
+  static const std::regex row(R"(^\s*(?:[A-Z]:)?\s+([0-9A-F]{8})\s+([GC])\$(\S+)\s+\S+\s*$)");
+  int globals = 0;
+  int lineEntries = 0;
+  std::smatch m;
+  for (const std::string& l : linesOf(readFile(source / (name + ".map")))) {
+    if (!std::regex_match(l, m, row)) continue;
+    uint32_t value = std::stoul(m[1], nullptr, 16);
+    std::vector<std::string> parts;
+    std::istringstream fields(m[3].str());
+    for (std::string part; std::getline(fields, part, '$');) parts.push_back(part);
+    if (m[2] == "G") {
+      const std::string& symbol = parts.at(0);
+      SCOPED_TRACE("global " + symbol);
+      ++globals;
+      ASSERT_EQ(1u, declared.defAddresses.count(symbol));
+      EXPECT_EQ(std::set<uint32_t>{value}, declared.defAddresses[symbol]);
+      if (declared.functionStarts.count(symbol)) {
+        EXPECT_EQ(value, declared.functionStarts[symbol]);
+      }
+    } else {
+      SCOPED_TRACE("line " + m[3].str());
+      ++lineEntries;
+      EXPECT_EQ(1u, declared.lines.count({parts.at(0), std::stoi(parts.at(1)), value}));
+    }
+  }
+  EXPECT_GT(globals, 0);
+  EXPECT_GT(lineEntries, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sdcc, ExamplesTest, ::testing::ValuesIn(kExamples));
+
+}  // namespace
