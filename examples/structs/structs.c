@@ -43,6 +43,7 @@ __xdata struct log sensor_log;
 struct sample latest;
 point_t origin = { 0, 0 };
 __code const char banner[] = "LOG";
+__idata unsigned char depth;
 __data unsigned char *dptr;
 __idata unsigned char *iptr;
 __pdata unsigned char *pptr;
@@ -82,6 +83,8 @@ void main(void)
         grid[k % 3][k % 4] = k;
         push(&sensor_log, &latest);
     }
+    depth = sensor_log.stats.count;
+    iptr = &depth;
     average = latest.value.raw / 8.0f;
     uptime++;
 }
