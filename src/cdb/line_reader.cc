@@ -6,7 +6,6 @@
 namespace {
 
 constexpr char kControlZ = 26;
-constexpr std::size_t kBlockSize = 256 * 1024;
 
 std::string_view withoutCarriageReturn(const char* begin, const char* end) {
   if (end > begin && end[-1] == '\r') --end;
@@ -15,7 +14,8 @@ std::string_view withoutCarriageReturn(const char* begin, const char* end) {
 
 }  // namespace
 
-LineReader::LineReader(std::FILE* file) : file_(file), buffer_(kBlockSize) {
+LineReader::LineReader(std::FILE* file, std::size_t blockSize)
+    : file_(file), buffer_(blockSize > 0 ? blockSize : 1) {
   cursor_ = end_ = buffer_.data();
 }
 

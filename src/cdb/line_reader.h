@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -11,8 +12,10 @@
 /// any other, and lines of any length are delivered whole.
 class LineReader {
  public:
+  static constexpr std::size_t kBlockSize = 256 * 1024;
+
   /// Reads the open stream `file` in blocks; the caller keeps it open and closes it.
-  explicit LineReader(std::FILE* file);
+  explicit LineReader(std::FILE* file, std::size_t blockSize = kBlockSize);
   /// Reads text held in memory, which must outlive the reader.
   explicit LineReader(std::string_view bytes);
 

@@ -82,6 +82,18 @@ bool sameFile(const char* input, const std::string& output) {
 
 }  // namespace
 
+bool convert(LineReader& input, CommandFile& file, std::string_view image) {
+  // Records are written out only when the whole input was accepted.
+  bool converted = readRecords(input, file);
+  if (converted) converted = file.emitAll();
+  // Whatever happened, the command file ends with its LOAD line and trailer.
+  file.writeText("LOAD ");
+  file.writeText(image);
+  file.endLine();
+  file.close();
+  return converted;
+}
+
 OutputNames deriveOutputNames(std::string_view inputName) {
   std::size_t slash = inputName.rfind('/');
   std::size_t fileStart = slash == std::string_view::npos ? 0 : slash + 1;
@@ -118,18 +130,10 @@ int runTorvane(int argc, const char* const* argv) {
     return kNoOutput;
   }
 
-  // Read every record; write them out only when the whole input was accepted.
+  // Convert, then report what went wrong with the files themselves.
   LineReader reader(input.get());
-  bool converted = readRecords(reader, file);
+  bool converted = convert(reader, file, names.image);
   if (reader.failed()) complain("Cannot read .cdb input file", reader.error());
-  if (converted) converted = file.emitAll();
-
-  // Whatever happened, the command file ends with its LOAD line and trailer.
-  file.writeText("LOAD ");
-  file.writeText(names.image);
-  file.endLine();
-  file.close();
-
   if (file.writeFailed()) {
     complain("Cannot write .dvk output file", file.writeError());
     return kNoOutput;

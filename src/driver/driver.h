@@ -13,5 +13,14 @@ struct OutputNames {
 /// the file name's first character (no such dot: the whole file name is the base).
 OutputNames deriveOutputNames(std::string_view inputName);
 
+class CommandFile;
+class LineReader;
+
+/// Converts the CDB records of `input` into the open command file `file`: reads them all,
+/// writes them out when every line was accepted, ends with the LOAD line for `image` and
+/// closes the file. True when every record was converted; false after a rejected record
+/// (its message printed) or a read error (`input` tells which).
+bool convert(LineReader& input, CommandFile& file, std::string_view image);
+
 /// Runs one conversion for the command line and returns the process exit code.
 int runTorvane(int argc, const char* const* argv);

@@ -1,0 +1,230 @@
+// The catalogue of bad inputs, run through the real binary. Each case's exit code,
+// messages and command file are recorded in a transcript that must match the one kept
+// in tests/catalogue/<group>.expected (CATALOGUE_UPDATE=1 rewrites it for review with
+// git diff). Every case must also keep the properties any run must have: the input is
+// left unchanged, nothing goes to standard error, the command file is complete, and a
+// rejected input always says why.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tool_run.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kBanner =
+    "Torvane version 4.2.  Process SDC51 CDB files for Drevik.\n"
+    "  Written by the Torvane developers for 8051 firmware teams.\n";
+const std::string kHeader =
+    "CLEARLINEINFO Y\nRADIX 10\nMSBFIRST 0\nCASE 2\n"
+    "SMALLPOINTERSIZE 1\nPOINTERSIZE 2\nLARGEPOINTERSIZE 3\n";
+const std::string kMissingBp =
+    "Error: you have used stack-relative symbols, but have not defined bp.\n"
+    "  You must compile the library module _bp.c with --debug\n"
+    "  Either add _bp.c to your build, or place _bp.cdb in the library\n"
+    "  directory with _bp.rel.\n";
+
+// Shows bytes as one readable line: C escapes for line ends and other control bytes.
+std::string escape(const std::string& bytes) {
+  std::string shown;
+  for (unsigned char c : bytes) {
+    if (c == '\n') {
+      shown += "\\n";
+    } else if (c == '\r') {
+      shown += "\\r";
+    } else if (c == '\t') {
+      shown += "\\t";
+    } else if (c == '\\') {
+      shown += "\\\\";
+    } else if (c < 0x20 || c >= 0x7f) {
+      const char* hex = "0123456789abcdef";
+      shown += "\\x";
+      shown += hex[c >> 4];
+      shown += hex[c & 15];
+    } else {
+      shown += static_cast<char>(c);
+    }
+  }
+  return shown;
+}
+
+std::string unescape(const std::string& text) {
+  std::string bytes;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\' || i + 1 == text.size()) {
+      bytes += text[i];
+      continue;
+    }
+    char e = text[++i];
+    if (e == 'n') {
+      bytes += '\n';
+    } else if (e == 'r') {
+      bytes += '\r';
+    } else if (e == 't') {
+      bytes += '\t';
+    } else if (e == 'x' && i + 2 < text.size()) {
+      bytes += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      bytes += e;
+    }
+  }
+  return bytes;
+}
+
+struct Case {
+  std::string name;
+  std::string input;
+};
+
+// Runs every case and returns the transcript; checks the common properties on the way.
+std::string runCases(const std::vector<Case>& cases) {
+  fs::path root = scratchDirectory();
+  std::string transcript;
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    const Case& c = cases[i];
+    SCOPED_TRACE(c.name + ": " + escape(c.input));
+    fs::path dir = root / std::to_string(i);
+    fs::create_directories(dir);
+    writeFile(dir / "case.cdb", c.input);
+    ToolRun run = runTool(dir, "case.cdb");
+    std::string dvk = readFile(dir / "case.dvk");
+
+    EXPECT_EQ(c.input, readFile(dir / "case.cdb")) << "the input changed";
+    EXPECT_EQ("", run.err);
+    EXPECT_TRUE(run.exitCode == 0 || run.exitCode == 3) << run.exitCode;
+    EXPECT_EQ(0u, run.out.find(kBanner));
+    std::string messages = run.out.substr(std::min(run.out.size(), kBanner.size()));
+    if (run.exitCode == 3) {
+      EXPECT_NE("", messages) << "a rejected input must say why";
+    } else {
+      EXPECT_TRUE(messages.empty() || messages == kMissingBp) << messages;
+    }
+    EXPECT_EQ(0u, dvk.find(kHeader));
+    EXPECT_NE(std::string::npos, dvk.find("\nLOAD case.ihx\n"));
+    EXPECT_TRUE(dvk.size() >= 6 && dvk.substr(dvk.size() - 6) == "MODE 2");
+
+    std::string body = dvk.substr(std::min(dvk.size(), kHeader.size()));
+    transcript += "== " + c.name + "\n";
+    transcript += "in:   " + escape(c.input) + "\n";
+    transcript += "exit: " + std::to_string(run.exitCode) + "\n";
+    transcript += "out:  " + escape(messages) + "\n";
+    transcript += "dvk:  " + escape(body) + "\n";
+  }
+  return transcript;
+}
+
+void compareWithExpected(const std::string& group, const std::string& transcript) {
+  fs::path expected = fs::path(TORVANE_CATALOGUE) / (group + ".expected");
+  const char* update = std::getenv("CATALOGUE_UPDATE");
+  if (update && std::string(update) == "1") {
+    writeFile(expected, transcript);
+    return;
+  }
+  std::string want = readFile(expected);
+  if (want == transcript) return;
+  // Point at the first case that differs.
+  std::size_t at = 0;
+  while (at < want.size() && at < transcript.size() && want[at] == transcript[at]) ++at;
+  std::size_t start = transcript.rfind("== ", at);
+  if (start == std::string::npos) start = 0;
+  std::size_t wantStart = want.rfind("== ", at);
+  if (wantStart == std::string::npos) wantStart = 0;
+  ADD_FAILURE() << group << " differs from " << expected << "\nexpected:\n"
+                << want.substr(wantStart, 600) << "\nactual:\n"
+                << transcript.substr(start, 600);
+}
+
+// Complete records of every kind, in both dialects, from which the generated groups cut
+// and spoil their cases.
+const char* const kRecords[] = {
+    "M:blink$x",
+    "F:G$main$0_0$0({2}DF,SV:S),C,0,0,0,0,0",
+    "F:Fblink$helper$0$0({2}DF,SI:S),C,0,0,0,0,0",
+    "S:Lblink.main$i$1_0$1({1}SC:S),B,1,-2",
+    "S:G$p$0$0({6}DA2d,DG,SC:S),F,0,16",
+    "S:Lm.f$n$1_0$7({2}SI:S),R,0,0,[r6,r7]",
+    "S:G$b$0$0({1}SB4$2:U),E,0,0",
+    "S:G$flag$0_0$0({1}:S),E,0,0",
+    "T:Fblink$pt[({0}S:S$x$0$0({1}SC:S),Z,0,0)({1}S:S$next$0$0({3}DG,STpt:S),Z,0,0)]",
+    "L:G$p$0$0:10",
+    "L:Lm.f$n$1_0$7:8",
+    "L:XG$main$0$0:5B",
+    "L:C$blink.c$7$1_0$1:44",
+    "L:A$blink$1:0",
+};
+
+TEST(CatalogueTest, ExplicitCases) {
+  std::vector<Case> cases;
+  std::ifstream in(fs::path(TORVANE_CATALOGUE) / "explicit.cases", std::ios::binary);
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    std::size_t bar = line.find(" | ");
+    ASSERT_NE(std::string::npos, bar) << line;
+    cases.push_back({line.substr(0, bar), unescape(line.substr(bar + 3))});
+  }
+  ASSERT_GT(cases.size(), 50u);
+  compareWithExpected("explicit", runCases(cases));
+}
+
+// Every record cut off after every one of its characters.
+TEST(CatalogueTest, TruncatedRecords) {
+  std::vector<Case> cases;
+  for (std::string record : kRecords) {
+    for (std::size_t cut = 0; cut < record.size(); ++cut) {
+      cases.push_back({record + " cut to " + std::to_string(cut), record.substr(0, cut) + "\n"});
+    }
+  }
+  compareWithExpected("truncated", runCases(cases));
+}
+
+// Every letter of every record replaced by a letter no field knows.
+TEST(CatalogueTest, UnknownLetters) {
+  std::vector<Case> cases;
+  for (std::string record : kRecords) {
+    for (std::size_t at = 0; at < record.size(); ++at) {
+      char c = record[at];
+      if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) continue;
+      std::string spoiled = record;
+      spoiled[at] = 'Q';
+      cases.push_back({record + " with Q at " + std::to_string(at), spoiled + "\n"});
+    }
+  }
+  compareWithExpected("unknown_letters", runCases(cases));
+}
+
+// A Ctrl-Z anywhere ends the input there: the run is the run of the text before it, with
+// the text between the last line end and the Ctrl-Z handled as a last line.
+TEST(CatalogueTest, ControlZAtEveryPosition) {
+  const std::string cdb =
+      "M:blink\r\nS:Lmain$i$1$1({1}SC:S),B,1,2\nS:G$bp$0$0({1}SC:U),E,0,0\n"
+      "L:G$bp$0$0:8\nL:C$blink.c$7$1$1:44\n";
+  fs::path root = scratchDirectory();
+  for (std::size_t at = 0; at <= cdb.size(); ++at) {
+    SCOPED_TRACE("Ctrl-Z at " + std::to_string(at));
+    fs::path withZ = root / ("z" + std::to_string(at));
+    fs::path cut = root / ("c" + std::to_string(at));
+    fs::create_directories(withZ);
+    fs::create_directories(cut);
+    std::string input = cdb;
+    input.insert(at, 1, '\x1a');
+    writeFile(withZ / "case.cdb", input + "Q:never read\n");
+    writeFile(cut / "case.cdb", cdb.substr(0, at));
+    ToolRun a = runTool(withZ, "case.cdb");
+    ToolRun b = runTool(cut, "case.cdb");
+    EXPECT_EQ(b.exitCode, a.exitCode);
+    EXPECT_EQ(b.out, a.out);
+    EXPECT_EQ(readFile(cut / "case.dvk"), readFile(withZ / "case.dvk"));
+  }
+}
+
+}  // namespace

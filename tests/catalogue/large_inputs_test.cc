@@ -1,0 +1,104 @@
+// Inputs too large to keep as files, made when the test runs and converted by the real
+// binary: each must end with its documented outcome in bounded time and memory.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "tool_run.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kBanner =
+    "Torvane version 4.2.  Process SDC51 CDB files for Drevik.\n"
+    "  Written by the Torvane developers for 8051 firmware teams.\n";
+const std::string kHeader =
+    "CLEARLINEINFO Y\nRADIX 10\nMSBFIRST 0\nCASE 2\n"
+    "SMALLPOINTERSIZE 1\nPOINTERSIZE 2\nLARGEPOINTERSIZE 3\n";
+const std::string kEmptySections = "REM Modules\nREM Structures\nREM Functions\nREM Symbols\n";
+
+struct Converted {
+  ToolRun run;
+  std::string dvk;
+};
+
+Converted convertInput(const std::string& input) {
+  fs::path dir = scratchDirectory();
+  writeFile(dir / "big.cdb", input);
+  Converted c{runTool(dir, "big.cdb"), readFile(dir / "big.dvk")};
+  EXPECT_TRUE(input == readFile(dir / "big.cdb")) << "the input changed";
+  EXPECT_EQ("", c.run.err);
+  return c;
+}
+
+std::size_t count(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+    ++n;
+  }
+  return n;
+}
+
+TEST(LargeInputTest, TenMegabyteLines) {
+  const std::string name(10 << 20, 'n');
+  Converted ok = convertInput("S:G$" + name + "$0$0({1}SC:U),E,0,0\nL:G$" + name + "$0$0:2A\n");
+  EXPECT_EQ(0, ok.run.exitCode);
+  EXPECT_EQ(kBanner, ok.run.out);
+  EXPECT_TRUE(ok.dvk == kHeader + kEmptySections + "DEF " + name + " 0:0x2a %U08\nLOAD big.ihx\nMODE 2");
+
+  const std::string junk(10 << 20, '#');
+  Converted bad = convertInput("M:a\n" + junk + "\nM:b\n");
+  EXPECT_EQ(3, bad.run.exitCode);
+  EXPECT_TRUE(bad.run.out == kBanner + "Bad CDB record format:" + junk + "\n");
+}
+
+TEST(LargeInputTest, MillionBlankLines) {
+  std::string blanks(1000000, '\n');
+  Converted lf = convertInput(blanks);
+  EXPECT_EQ(3, lf.run.exitCode);
+  EXPECT_EQ(kBanner + "Bad CDB record format:\n", lf.run.out);
+
+  std::string crlf;
+  for (int i = 0; i < 1000000; ++i) crlf += "\r\n";
+  Converted both = convertInput("M:a\r\n" + crlf);
+  EXPECT_EQ(3, both.run.exitCode);
+  EXPECT_EQ(kBanner + "Bad CDB record format:\n", both.run.out);
+  EXPECT_EQ(kHeader + "FILE a\nLOAD big.ihx\nENDFILE\nMODE 2", both.dvk);
+}
+
+// A million structures, each referring to the next and written last first: the first
+// one's emission writes the whole chain before itself.
+TEST(LargeInputTest, MillionDeepStructureChain) {
+  const int kDepth = 1000000;
+  std::string input;
+  std::string expected = kHeader + "REM Modules\nREM Structures\n";
+  for (int i = 0; i < kDepth; ++i) {
+    std::string next = std::to_string(i + 1 < kDepth ? i + 1 : 0);
+    input += "T:Fm$s" + std::to_string(i) + "[({0}S:S$n$0$0({3}DG,STs" + next + ":S),Z,0,0)]\n";
+  }
+  for (int i = kDepth - 1; i >= 0; --i) {
+    std::string next = std::to_string(i + 1 < kDepth ? i + 1 : 0);
+    expected += "STRUCT 0 s" + std::to_string(i) + "\nDEFT 0x0 n %>*s" + next + "\nENDS 3\n";
+  }
+  expected += "REM Functions\nREM Symbols\nLOAD big.ihx\nMODE 2";
+  Converted c = convertInput(input);
+  EXPECT_EQ(0, c.run.exitCode);
+  EXPECT_EQ(kBanner, c.run.out);
+  EXPECT_TRUE(expected == c.dvk);
+}
+
+// A million copies of one symbol, all bound by one link record.
+TEST(LargeInputTest, MillionRecordsOfOneIdentity) {
+  std::string input;
+  for (int i = 0; i < 1000000; ++i) input += "S:G$x$0$0({1}SC:U),E,0,0\n";
+  input += "L:G$x$0$0:42\n";
+  Converted c = convertInput(input);
+  EXPECT_EQ(0, c.run.exitCode);
+  EXPECT_EQ(1000000u, count(c.dvk, "\nDEF x 0:0x42 %U08\n"));
+  EXPECT_EQ(0u, count(c.dvk, "0:0x0 %U08"));
+}
+
+}  // namespace
