@@ -1,22 +1,18 @@
 #include "cdb/field_scanner.h"
 
+#include <cstring>
+
 namespace {
 
-bool isBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+// A blank, or one of tab, line feed, vertical tab, form feed and carriage return.
+bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-// The value of `c` as a digit of `base`, or -1.
-int digitValue(char c, int base) {
-  int v = -1;
-  if (c >= '0' && c <= '9') {
-    v = c - '0';
-  } else if (c >= 'a' && c <= 'f') {
-    v = c - 'a' + 10;
-  } else if (c >= 'A' && c <= 'F') {
-    v = c - 'A' + 10;
-  }
-  return v < base ? v : -1;
+// The value of `c` as a hexadecimal digit, or 16 when it is none.
+unsigned hexValue(char c) {
+  unsigned d = static_cast<unsigned char>(c) - '0';
+  if (d < 10) return d;
+  d = (static_cast<unsigned char>(c) | 0x20) - 'a';
+  return d < 6 ? d + 10 : 16;
 }
 
 }  // namespace
@@ -31,14 +27,19 @@ char FieldScanner::readNumber(int32_t& value, int base) {
   }
   if (base == 16 && end_ - p >= 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) p += 2;
 
-  // Magnitudes saturate just past the 32-bit range, so any run of digits is read
+  // Magnitudes stop growing just past the 32-bit range, so any run of digits is read
   // whole without overflow and still clamps to the right limit.
   constexpr int64_t kSaturated = int64_t{1} << 32;
   int64_t magnitude = 0;
   const char* digits = p;
-  for (int d; p < end_ && (d = digitValue(*p, base)) >= 0; ++p) {
-    magnitude = magnitude * base + d;
-    if (magnitude > kSaturated) magnitude = kSaturated;
+  if (base == 16) {
+    for (unsigned d; p < end_ && (d = hexValue(*p)) < 16; ++p) {
+      if (magnitude < kSaturated) magnitude = magnitude * 16 + d;
+    }
+  } else {
+    for (unsigned d; p < end_ && (d = static_cast<unsigned char>(*p) - '0') < 10; ++p) {
+      if (magnitude < kSaturated) magnitude = magnitude * 10 + d;
+    }
   }
 
   if (p == digits) {
@@ -54,8 +55,20 @@ char FieldScanner::readNumber(int32_t& value, int base) {
 }
 
 char FieldScanner::readUntil(std::string_view& text, std::string_view delimiters) {
+  // Fields end at one of at most three delimiters; testing them directly is much faster
+  // than a search of the set for every character.
   const char* p = cursor_;
-  while (p < end_ && delimiters.find(*p) == std::string_view::npos) ++p;
+  const char d0 = delimiters[0];
+  const char d1 = delimiters.size() > 1 ? delimiters[1] : d0;
+  const char d2 = delimiters.size() > 2 ? delimiters[2] : d1;
+  if (delimiters.size() == 1) {
+    const void* found = std::memchr(p, d0, static_cast<std::size_t>(end_ - p));
+    p = found ? static_cast<const char*>(found) : end_;
+  } else if (delimiters.size() <= 3) {
+    while (p < end_ && *p != d0 && *p != d1 && *p != d2) ++p;
+  } else {
+    while (p < end_ && delimiters.find(*p) == std::string_view::npos) ++p;
+  }
   text = std::string_view(cursor_, static_cast<std::size_t>(p - cursor_));
   if (p == end_) return '\0';
   cursor_ = p;

@@ -1,5 +1,6 @@
 #include "output/command_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -16,15 +17,15 @@ const char* const kHeader[] = {
 constexpr unsigned kPages[] = {0xD1, 0x0, 0xC, 0xC, 0x0, 0xD, 0x0, 0xB, 0x1, 0xB1, 0xC};
 constexpr unsigned kDefaultPage = 10;
 
-void appendHex(std::string& out, uint32_t value) {
-  char digits[8];
-  char* end = digits + sizeof digits;
+// Writes `value` in lower-case hexadecimal digits, without leading zeros, ending at `end`;
+// returns where the digits begin.
+char* hexDigits(char* end, uint32_t value) {
   char* p = end;
   do {
     *--p = "0123456789abcdef"[value & 0xF];
     value >>= 4;
   } while (value != 0);
-  out.append(p, static_cast<std::size_t>(end - p));
+  return p;
 }
 
 }  // namespace
@@ -73,20 +74,35 @@ void CommandFile::close() {
   state_ = State::closed;
 }
 
+void CommandFile::append(const char* text, std::size_t size) {
+  if (size > lineCapacity_ - lineSize_) {
+    std::size_t capacity = std::max<std::size_t>(256, 2 * (lineSize_ + size));
+    auto larger = std::make_unique<char[]>(capacity);
+    if (lineSize_ > 0) std::memcpy(larger.get(), line_.get(), lineSize_);
+    line_ = std::move(larger);
+    lineCapacity_ = capacity;
+  }
+  if (size > 0) std::memcpy(line_.get() + lineSize_, text, size);
+  lineSize_ += size;
+}
+
 void CommandFile::writeText(std::string_view text) {
-  if (state_ == State::open) line_.append(text);
+  if (state_ == State::open) append(text.data(), text.size());
 }
 
 void CommandFile::writeNumber(int32_t value, int base) {
   if (state_ != State::open) return;
+  char digits[12];
+  char* end = digits + sizeof digits;
   if (base == 16) {
-    line_.append("0x");
-    appendHex(line_, static_cast<uint32_t>(value));
+    char* p = hexDigits(end, static_cast<uint32_t>(value));
+    *--p = 'x';
+    *--p = '0';
+    append(p, static_cast<std::size_t>(end - p));
     return;
   }
-  char digits[12];
-  auto result = std::to_chars(digits, digits + sizeof digits, value);
-  line_.append(digits, static_cast<std::size_t>(result.ptr - digits));
+  auto result = std::to_chars(digits, end, value);
+  append(digits, static_cast<std::size_t>(result.ptr - digits));
 }
 
 void CommandFile::writeSpaceAddress(char space, int32_t address) {
@@ -96,24 +112,29 @@ void CommandFile::writeSpaceAddress(char space, int32_t address) {
   if (space == 'P') space = 'F';
   unsigned index = static_cast<unsigned char>(static_cast<unsigned char>(space) - 'A');
   if (index > kDefaultPage) index = kDefaultPage;
-  appendHex(line_, kPages[index]);
-  line_.append(":0x");
-  appendHex(line_, static_cast<uint32_t>(address));
+  char text[24];
+  char* end = text + sizeof text;
+  char* p = hexDigits(end, static_cast<uint32_t>(address));
+  *--p = 'x';
+  *--p = '0';
+  *--p = ':';
+  p = hexDigits(p, kPages[index]);
+  append(p, static_cast<std::size_t>(end - p));
 }
 
 void CommandFile::endLine() {
   if (state_ != State::open) return;
-  line_.push_back('\n');
+  append("\n", 1);
   deliverLine();
 }
 
 void CommandFile::deliverLine() {
   if (buffer_) {
-    buffer_->append(line_);
+    buffer_->append(line_.get(), lineSize_);
   } else if (file_ && !writeFailed()) {
-    if (std::fwrite(line_.data(), 1, line_.size(), file_) != line_.size()) noteWriteFailure();
+    if (std::fwrite(line_.get(), 1, lineSize_, file_) != lineSize_) noteWriteFailure();
   }
-  line_.clear();
+  lineSize_ = 0;
 }
 
 void CommandFile::noteWriteFailure() {

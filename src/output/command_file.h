@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -75,20 +77,24 @@ class CommandFile {
   TextPool pool;
   bool usesStackRelative = false;
   RecordList modules;
-  RecordList symbols{RecordList::Lookup::indexed};
-  RecordList functions{RecordList::Lookup::indexed};
-  RecordList structures{RecordList::Lookup::indexed};
+  RecordList symbols;
+  RecordList functions;
+  RecordList structures;
 
  private:
   enum class State { notOpen, open, closed };
 
+  void append(const char* text, std::size_t size);
   void deliverLine();
   void noteWriteFailure();
 
   State state_ = State::notOpen;
   std::FILE* file_ = nullptr;
   std::string* buffer_ = nullptr;
-  std::string line_;
+  // The line being composed; it goes to the file whole when it is ended.
+  std::unique_ptr<char[]> line_;
+  std::size_t lineSize_ = 0;
+  std::size_t lineCapacity_ = 0;
   std::string currentFile_;
   std::string currentFunction_;
   std::string writeError_;

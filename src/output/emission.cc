@@ -18,7 +18,7 @@ bool CommandFile::emitAll() {
   if (usesStackRelative) {
     if (const auto* bp = static_cast<const SymbolRecord*>(symbols.find("bp", 'G', "", 0, 0))) {
       writeText("DEFREG bp 0:");
-      writeNumber(bp->address, 16);
+      writeNumber(bp->linkedAddress(), 16);
       writeText(" 1");
       endLine();
     } else {

@@ -1,25 +1,34 @@
 #include "records/debug_record.h"
 
+#include <cstring>
+
 namespace {
 
-// FNV-1a over the identity, with a separator between the two names so that
+// Folds the bytes of `text` into `h` eight at a time, ending with the length so that
 // ("ab", "c") and ("a", "bc") differ.
+uint64_t mixText(uint64_t h, std::string_view text) {
+  constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+  const char* p = text.data();
+  std::size_t left = text.size();
+  for (; left >= 8; p += 8, left -= 8) {
+    uint64_t word;
+    std::memcpy(&word, p, 8);
+    h = (h ^ word) * kMultiplier;
+    h ^= h >> 29;
+  }
+  uint64_t tail = uint64_t{text.size()} << 56;
+  for (std::size_t i = 0; i < left; ++i) tail ^= uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+  h = (h ^ tail) * kMultiplier;
+  return h ^ (h >> 32);
+}
+
 uint32_t hashIdentity(std::string_view name, char scope, std::string_view scopeName,
                       int32_t block, int32_t level) {
-  uint64_t h = 14695981039346656037ull;
-  auto mix = [&h](unsigned char c) {
-    h ^= c;
-    h *= 1099511628211ull;
-  };
-  for (char c : name) mix(static_cast<unsigned char>(c));
-  mix(0xFF);
-  for (char c : scopeName) mix(static_cast<unsigned char>(c));
-  mix(static_cast<unsigned char>(scope));
-  for (int shift = 0; shift < 32; shift += 8) {
-    mix(static_cast<unsigned char>(static_cast<uint32_t>(block) >> shift));
-    mix(static_cast<unsigned char>(static_cast<uint32_t>(level) >> shift));
-  }
-  return static_cast<uint32_t>(h ^ (h >> 32));
+  uint64_t h = static_cast<unsigned char>(scope) ^
+               (uint64_t{static_cast<uint32_t>(block)} << 8) ^
+               (uint64_t{static_cast<uint32_t>(level)} << 40);
+  h = mixText(mixText(h, name), scopeName);
+  return static_cast<uint32_t>(h);
 }
 
 }  // namespace
@@ -42,6 +51,7 @@ void RecordList::deleteAll() {
   tail_ = nullptr;
   slots_.clear();
   identities_ = 0;
+  indexed_ = false;
 }
 
 void RecordList::append(DebugRecord* record) {
@@ -54,22 +64,18 @@ void RecordList::append(DebugRecord* record) {
 
 DebugRecord* RecordList::find(std::string_view name, char scope, std::string_view scopeName,
                               int32_t block, int32_t level) const {
-  if (indexed_) {
-    if (slots_.empty()) return nullptr;
-    uint32_t hash = hashIdentity(name, scope, scopeName, block, level);
-    return slots_[slotFor(hash, name, scope, scopeName, block, level)];
-  }
-  for (DebugRecord* r = head_; r; r = r->next) {
-    if (r->matches(name, scope, scopeName, block, level)) return r;
-  }
-  return nullptr;
+  if (!indexed_) buildIndex();
+  if (slots_.empty()) return nullptr;
+  uint32_t hash = hashIdentity(name, scope, scopeName, block, level);
+  return slots_[slotFor(hash, name, scope, scopeName, block, level)];
 }
 
 // note [identity index]
-// An indexed list keeps an open-addressing table beside the list: one slot per distinct
-// identity, holding the first record appended with it, so find keeps its first-match
-// meaning. Later records of the same identity hang off the first through sameIdentity,
-// so binding every copy costs one lookup. The table is at most half full.
+// The index is an open-addressing table beside the list: one slot per distinct identity,
+// holding the first record appended with it, so find keeps its first-match meaning.
+// Later records of the same identity hang off the first through sameIdentity, newest
+// first, so all copies of an identity are reached from one lookup. The table is at most
+// half full.
 std::size_t RecordList::slotFor(uint32_t hash, std::string_view name, char scope,
                                 std::string_view scopeName, int32_t block,
                                 int32_t level) const {
@@ -82,7 +88,12 @@ std::size_t RecordList::slotFor(uint32_t hash, std::string_view name, char scope
   }
 }
 
-void RecordList::index(DebugRecord* record) {
+void RecordList::buildIndex() const {
+  indexed_ = true;
+  for (DebugRecord* r = head_; r; r = r->next) index(r);
+}
+
+void RecordList::index(DebugRecord* record) const {
   if (2 * (identities_ + 1) > slots_.size()) growIndex();
   record->identityHash = hashIdentity(record->name, record->scope, record->scopeName,
                                       record->block, record->level);
@@ -99,7 +110,7 @@ void RecordList::index(DebugRecord* record) {
   first->sameIdentity = record;
 }
 
-void RecordList::growIndex() {
+void RecordList::growIndex() const {
   std::vector<DebugRecord*> old(slots_.empty() ? 16 : slots_.size() * 2, nullptr);
   old.swap(slots_);
   std::size_t mask = slots_.size() - 1;

@@ -25,8 +25,8 @@ class DebugRecord {
   [[nodiscard]] virtual bool emit(CommandFile& file);
 
   DebugRecord* next = nullptr;
-  DebugRecord* sameIdentity = nullptr;  ///< the next record of this identity in an indexed list
-  uint32_t identityHash = 0;            ///< set when an indexed list takes the record
+  DebugRecord* sameIdentity = nullptr;  ///< another record of this identity, once indexed
+  uint32_t identityHash = 0;            ///< set when the list's index takes the record
   std::string_view name;
   char scope = '\0';
   std::string_view scopeName;
@@ -34,13 +34,12 @@ class DebugRecord {
   int32_t level = 0;
 };
 
-/// An owning singly linked list of records in the order they were appended. An indexed
-/// list also finds records by identity in constant expected time.
+/// An owning singly linked list of records in the order they were appended. Lookups by
+/// identity take constant expected time: the first one builds an index, which appending
+/// then keeps up to date.
 class RecordList {
  public:
-  enum class Lookup { linear, indexed };
-
-  explicit RecordList(Lookup lookup = Lookup::linear) : indexed_(lookup == Lookup::indexed) {}
+  RecordList() = default;
   ~RecordList() { deleteAll(); }
   RecordList(const RecordList&) = delete;
   RecordList& operator=(const RecordList&) = delete;
@@ -58,19 +57,12 @@ class RecordList {
   DebugRecord* find(std::string_view name, char scope, std::string_view scopeName,
                     int32_t block, int32_t level) const;
 
-  /// Calls `visit` with every record of this identity.
-  template <class Visit>
-  void forEachMatch(std::string_view name, char scope, std::string_view scopeName,
-                    int32_t block, int32_t level, Visit visit) const {
-    if (indexed_) {
-      for (DebugRecord* r = find(name, scope, scopeName, block, level); r; r = r->sameIdentity) {
-        visit(r);
-      }
-      return;
-    }
-    for (DebugRecord* r = head_; r; r = r->next) {
-      if (r->matches(name, scope, scopeName, block, level)) visit(r);
-    }
+  /// Another record of the identity of `record`, which must be in this list; null after
+  /// the last. Starting from what find returned, the records after the first come
+  /// newest first.
+  DebugRecord* nextOfIdentity(const DebugRecord* record) const {
+    if (!indexed_) buildIndex();
+    return record->sameIdentity;
   }
 
   /// The record after `record`, or the head when `record` is null; null at the end.
@@ -86,12 +78,15 @@ class RecordList {
  private:
   std::size_t slotFor(uint32_t hash, std::string_view name, char scope,
                       std::string_view scopeName, int32_t block, int32_t level) const;
-  void index(DebugRecord* record);
-  void growIndex();
+  void index(DebugRecord* record) const;
+  void buildIndex() const;
+  void growIndex() const;
 
   DebugRecord* head_ = nullptr;
   DebugRecord* tail_ = nullptr;
-  bool indexed_;
-  std::vector<DebugRecord*> slots_;  // see note [identity index] in debug_record.cc
-  std::size_t identities_ = 0;
+  // See note [identity index] in debug_record.cc. Built by the first lookup, so lists
+  // that are never searched (members, modules) carry no index.
+  mutable bool indexed_ = false;
+  mutable std::vector<DebugRecord*> slots_;
+  mutable std::size_t identities_ = 0;
 };

@@ -29,10 +29,10 @@ bool FunctionRecord::emit(CommandFile& file) {
   file.writeText(keyword);
   file.writeText(name);
   file.writeText(" C:");
-  file.writeNumber(address, 16);
+  file.writeNumber(linkedAddress(), 16);
   file.endLine();
   file.writeText("ENDF C:");
-  file.writeNumber(endAddress, 16);
+  file.writeNumber(linkedEndAddress(), 16);
   file.endLine();
   return SymbolRecord::emit(file);
 }

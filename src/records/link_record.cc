@@ -5,6 +5,35 @@
 #include "records/function_record.h"
 #include "records/symbol_record.h"
 
+namespace {
+
+// note [binding every copy]
+// A linked program repeats a global's record in every module that declares it: all
+// copies are one symbol at one address, so a link record binds its address to every
+// record of its identity read before it, and the last link wins. Rather than rewrite
+// every copy at every link, which costs copies times links, the copies share one cell
+// kept in the first of them. A link sets the cell and points at it the copies that do
+// not point there yet: those read since the identity's previous link, which the index
+// keeps right behind the first record, newest first. So every copy is attached once,
+// and each link costs one lookup however many copies and links there are. A copy read
+// after the last link points nowhere and keeps its own address.
+template <class Record>
+void bindAll(const RecordList& list, const LinkRecord& link, int32_t Record::*cell,
+             const int32_t* Record::*linked) {
+  auto* first = static_cast<Record*>(
+      list.find(link.name, link.scope, link.scopeName, link.block, link.level));
+  if (!first) return;
+  first->*cell = link.address;
+  first->*linked = &(first->*cell);
+  for (DebugRecord* r = list.nextOfIdentity(first); r; r = list.nextOfIdentity(r)) {
+    auto* copy = static_cast<Record*>(r);
+    if (copy->*linked) break;  // this one and all older ones share the cell already
+    copy->*linked = &(first->*cell);
+  }
+}
+
+}  // namespace
+
 bool LinkRecord::parse(FieldScanner& scanner, CommandFile& file) {
   kind = scanner.next();
   switch (kind) {
@@ -20,15 +49,13 @@ bool LinkRecord::parse(FieldScanner& scanner, CommandFile& file) {
       scanner.readLevel(level);
       scanner.readNumber(block, 10);
       scanner.readNumber(address, 16);
-      // A linked program repeats a global's record in every module that declares it:
-      // all copies are one symbol at one address, so every copy is bound.
-      auto bindStart = [this](DebugRecord* r) { static_cast<SymbolRecord*>(r)->address = address; };
-      auto bindEnd = [this](DebugRecord* r) { static_cast<FunctionRecord*>(r)->endAddress = address; };
       if (kind == 'X') {
-        file.functions.forEachMatch(name, scope, scopeName, block, level, bindEnd);
+        bindAll(file.functions, *this, &FunctionRecord::linkedEndCell,
+                &FunctionRecord::linkedEnd);
       } else {
-        file.symbols.forEachMatch(name, scope, scopeName, block, level, bindStart);
-        file.functions.forEachMatch(name, scope, scopeName, block, level, bindStart);
+        bindAll(file.symbols, *this, &SymbolRecord::linkedCell, &SymbolRecord::linked);
+        bindAll<SymbolRecord>(file.functions, *this, &SymbolRecord::linkedCell,
+                              &SymbolRecord::linked);
       }
       return true;
     }

@@ -71,15 +71,16 @@ bool SymbolRecord::emit(CommandFile& file) {
   file.writeText(command);
   file.writeText(name);
   file.writeText(" ");
+  int32_t location = linkedAddress();
   if (onStack) {
     // The offset's magnitude as an unsigned number, so the most negative offset too
     // reads as bp-0x80000000.
-    uint32_t magnitude = address < 0 ? 0u - static_cast<uint32_t>(address)
-                                     : static_cast<uint32_t>(address);
-    file.writeText(address < 0 ? "bp-" : "bp+");
+    uint32_t magnitude = location < 0 ? 0u - static_cast<uint32_t>(location)
+                                      : static_cast<uint32_t>(location);
+    file.writeText(location < 0 ? "bp-" : "bp+");
     file.writeNumber(static_cast<int32_t>(magnitude), 16);
   } else {
-    file.writeSpaceAddress(addressSpace, address);
+    file.writeSpaceAddress(addressSpace, location);
   }
   file.writeText(" %");
   file.writeText(typeText);

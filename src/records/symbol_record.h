@@ -28,6 +28,13 @@ class SymbolRecord : public DebugRecord {
   std::string_view structTag;
   char addressSpace = '\0';
   bool onStack = false;
-  int32_t address = 0;
+  int32_t address = 0;         ///< as the record gives it (a member: its offset)
   std::string_view registers;  ///< a register variable's bracketed register list
+
+  /// The address the last link record of this identity bound, or else `address`.
+  int32_t linkedAddress() const { return linked ? *linked : address; }
+
+  // See note [binding every copy] in link_record.cc.
+  const int32_t* linked = nullptr;  ///< the cell of the first record of this identity
+  int32_t linkedCell = 0;           ///< in that first record: the address bound last
 };

@@ -101,4 +101,17 @@ TEST(LargeInputTest, MillionRecordsOfOneIdentity) {
   EXPECT_EQ(0u, count(c.dvk, "0:0x0 %U08"));
 }
 
+// Copies and links of one identity in turn: every copy ends with the last address, and
+// the work stays proportional to the input rather than to copies times links.
+TEST(LargeInputTest, CopiesAndLinksOfOneIdentityInTurn) {
+  std::string input;
+  for (int i = 0; i < 300000; ++i) {
+    input += "S:G$x$0$0({1}SC:U),E,0,0\nL:G$x$0$0:" + std::to_string(i % 50) + "\n";
+  }
+  input += "L:G$x$0$0:77\n";
+  Converted c = convertInput(input);
+  EXPECT_EQ(0, c.run.exitCode);
+  EXPECT_EQ(300000u, count(c.dvk, "\nDEF x 0:0x77 %U08\n"));
+}
+
 }  // namespace

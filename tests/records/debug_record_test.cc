@@ -127,7 +127,7 @@ class NumberedRecord : public DebugRecord {
 };
 
 // The index must give exactly what a walk of the list gives: the first record of an
-// identity for find, and every record of it for forEachMatch.
+// identity for find, and every record of it through nextOfIdentity.
 TEST(RecordListTest, IndexedLookupAgreesWithTheWalk) {
   const char* const kNames[] = {"a", "b", "ab", "main", "x"};
   const char* const kScopeNames[] = {"", "a", "b", "blink", "blink.main"};
@@ -135,25 +135,29 @@ TEST(RecordListTest, IndexedLookupAgreesWithTheWalk) {
   std::mt19937 random(7);
   auto pick = [&random](std::size_t n) { return static_cast<std::size_t>(random() % n); };
 
-  RecordList walked;
-  RecordList indexed(RecordList::Lookup::indexed);
-  for (int i = 0; i < 20000; ++i) {
-    const char* name = kNames[pick(5)];
-    char scope = kScopes[pick(5)];
-    const char* scopeName = kScopeNames[pick(5)];
-    int32_t block = static_cast<int32_t>(pick(3));
-    int32_t level = static_cast<int32_t>(pick(3)) - 1;
-    walked.append(identified(new NumberedRecord(i), name, scope, scopeName, block, level));
-    indexed.append(identified(new NumberedRecord(i), name, scope, scopeName, block, level));
-  }
-  auto numbers = [](const RecordList& list, const char* n, char sc, const char* sn, int32_t b,
-                    int32_t l) {
+  RecordList list;
+  auto add = [&](int i) {
+    list.append(identified(new NumberedRecord(i), kNames[pick(5)], kScopes[pick(5)],
+                           kScopeNames[pick(5)], static_cast<int32_t>(pick(3)),
+                           static_cast<int32_t>(pick(3)) - 1));
+  };
+  for (int i = 0; i < 10000; ++i) add(i);  // before the first lookup builds the index
+  list.find("a", 'G', "", 0, 0);
+  for (int i = 10000; i < 20000; ++i) add(i);  // appended into the index
+
+  auto walked = [&list](const char* n, char sc, const char* sn, int32_t b, int32_t l) {
     std::vector<int> all;
-    list.forEachMatch(n, sc, sn, b, l,
-                      [&all](DebugRecord* r) { all.push_back(static_cast<NumberedRecord*>(r)->number); });
-    std::sort(all.begin(), all.end());
-    const DebugRecord* first = list.find(n, sc, sn, b, l);
-    all.insert(all.begin(), first ? static_cast<const NumberedRecord*>(first)->number : -1);
+    for (const DebugRecord* r = list.nextAfter(nullptr); r; r = list.nextAfter(r)) {
+      if (r->matches(n, sc, sn, b, l)) all.push_back(static_cast<const NumberedRecord*>(r)->number);
+    }
+    return all;  // in list order: the first is what find must return
+  };
+  auto indexed = [&list](const char* n, char sc, const char* sn, int32_t b, int32_t l) {
+    std::vector<int> all;
+    for (const DebugRecord* r = list.find(n, sc, sn, b, l); r; r = list.nextOfIdentity(r)) {
+      all.push_back(static_cast<const NumberedRecord*>(r)->number);
+    }
+    if (!all.empty()) std::sort(all.begin() + 1, all.end());
     return all;
   };
   for (const char* n : kNames) {
@@ -163,14 +167,14 @@ TEST(RecordListTest, IndexedLookupAgreesWithTheWalk) {
           for (int32_t l = -1; l < 2; ++l) {
             SCOPED_TRACE(std::string(n) + " " + sc + " " + sn + " " + std::to_string(b) + " " +
                          std::to_string(l));
-            EXPECT_EQ(numbers(walked, n, sc, sn, b, l), numbers(indexed, n, sc, sn, b, l));
+            EXPECT_EQ(walked(n, sc, sn, b, l), indexed(n, sc, sn, b, l));
           }
         }
       }
     }
   }
-  indexed.deleteAll();
-  EXPECT_EQ(nullptr, indexed.find("a", 'G', "", 0, 0));
+  list.deleteAll();
+  EXPECT_EQ(nullptr, list.find("a", 'G', "", 0, 0));
 }
 
 }  // namespace

@@ -93,15 +93,37 @@ TEST_F(LinkRecordTest, BindsEveryRecordOfTheIdentity) {
 
   std::vector<int32_t> symbolAddresses;
   for (auto* r = file.symbols.nextAfter(nullptr); r; r = file.symbols.nextAfter(r)) {
-    symbolAddresses.push_back(static_cast<SymbolRecord*>(r)->address);
+    symbolAddresses.push_back(static_cast<SymbolRecord*>(r)->linkedAddress());
   }
   EXPECT_EQ((std::vector<int32_t>{0x40, 0x40, 3}), symbolAddresses);
   for (auto* r = file.functions.nextAfter(nullptr); r; r = file.functions.nextAfter(r)) {
-    EXPECT_EQ(0x40, static_cast<FunctionRecord*>(r)->address);
-    EXPECT_EQ(0x4f, static_cast<FunctionRecord*>(r)->endAddress);
+    EXPECT_EQ(0x40, static_cast<FunctionRecord*>(r)->linkedAddress());
+    EXPECT_EQ(0x4f, static_cast<FunctionRecord*>(r)->linkedEndAddress());
   }
   // find keeps its first-match meaning.
   EXPECT_EQ(file.symbols.nextAfter(nullptr), file.symbols.find("dup", 'G', "", 0, 0));
+}
+
+// Copies and links interleaved: a link reaches the copies read before it, the last link
+// read after a copy wins for it, and a copy read after the last link keeps its own.
+TEST_F(LinkRecordTest, LastLinkWinsForEveryCopyReadBeforeIt) {
+  const char* const lines[] = {
+      "S:G$v$0$0({1}SC:U),E,0,1", "L:G$v$0$0:10",              "S:G$v$0$0({1}SC:U),E,0,2",
+      "S:G$v$0$0({1}SC:U),E,0,3", "L:G$v$0$0:20",              "S:G$v$0$0({1}SC:U),E,0,4",
+      "L:G$v$0$0:30",             "S:G$v$0$0({1}SC:U),E,0,5",  "S:G$v$0$0({1}SC:U),E,0,6",
+  };
+  for (const char* line : lines) ASSERT_TRUE(parseLine(line)) << line;
+  std::vector<int32_t> addresses;
+  for (auto* r = file.symbols.nextAfter(nullptr); r; r = file.symbols.nextAfter(r)) {
+    addresses.push_back(static_cast<SymbolRecord*>(r)->linkedAddress());
+  }
+  EXPECT_EQ((std::vector<int32_t>{0x30, 0x30, 0x30, 0x30, 5, 6}), addresses);
+  ASSERT_TRUE(parseLine("L:G$v$0$0:40"));
+  addresses.clear();
+  for (auto* r = file.symbols.nextAfter(nullptr); r; r = file.symbols.nextAfter(r)) {
+    addresses.push_back(static_cast<SymbolRecord*>(r)->linkedAddress());
+  }
+  EXPECT_EQ((std::vector<int32_t>(6, 0x40)), addresses);
 }
 
 // Link records write levels without a sublevel where the records have one.
@@ -112,9 +134,9 @@ TEST_F(LinkRecordTest, BindsAcrossLevelForms) {
   ASSERT_TRUE(parseLine("L:XG$main$0$0:153"));
   ASSERT_TRUE(parseLine("L:G$P0$0_0$0:80"));
   auto* function = static_cast<FunctionRecord*>(file.functions.nextAfter(nullptr));
-  EXPECT_EQ(0xd7, function->address);
-  EXPECT_EQ(0x153, function->endAddress);
-  EXPECT_EQ(0x80, static_cast<SymbolRecord*>(file.symbols.nextAfter(nullptr))->address);
+  EXPECT_EQ(0xd7, function->linkedAddress());
+  EXPECT_EQ(0x153, function->linkedEndAddress());
+  EXPECT_EQ(0x80, static_cast<SymbolRecord*>(file.symbols.nextAfter(nullptr))->linkedAddress());
 }
 
 // Two modules' static functions of one name stay apart by their module.function scope.
@@ -124,8 +146,8 @@ TEST_F(LinkRecordTest, LocalsOfSameNamedFunctionsStayApart) {
   ASSERT_TRUE(parseLine("L:Lb.helper$x$1_0$1:22"));
   auto* first = static_cast<SymbolRecord*>(file.symbols.nextAfter(nullptr));
   auto* second = static_cast<SymbolRecord*>(file.symbols.nextAfter(first));
-  EXPECT_EQ(0, first->address);
-  EXPECT_EQ(0x22, second->address);
+  EXPECT_EQ(0, first->linkedAddress());
+  EXPECT_EQ(0x22, second->linkedAddress());
 }
 
 TEST_F(LinkRecordTest, EndAddressReachesOnlyFunctions) {
@@ -135,9 +157,9 @@ TEST_F(LinkRecordTest, EndAddressReachesOnlyFunctions) {
   ASSERT_TRUE(parseLine("L:G$main$0$0:100"));
   auto* symbol = static_cast<SymbolRecord*>(file.symbols.nextAfter(nullptr));
   auto* function = static_cast<FunctionRecord*>(file.functions.nextAfter(nullptr));
-  EXPECT_EQ(0x100, symbol->address);
-  EXPECT_EQ(0x100, function->address);
-  EXPECT_EQ(0x1f3, function->endAddress);
+  EXPECT_EQ(0x100, symbol->linkedAddress());
+  EXPECT_EQ(0x100, function->linkedAddress());
+  EXPECT_EQ(0x1f3, function->linkedEndAddress());
 }
 
 }  // namespace

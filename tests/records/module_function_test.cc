@@ -69,8 +69,8 @@ TEST_F(FunctionRecordTest, RemembersTheFileCurrentWhenRead) {
     EXPECT_EQ("main", fn->name);
     EXPECT_EQ("S16", fn->typeText);
     EXPECT_EQ('C', fn->addressSpace);
-    EXPECT_EQ(0, fn->address);
-    EXPECT_EQ(0, fn->endAddress);
+    EXPECT_EQ(0, fn->linkedAddress());
+    EXPECT_EQ(0, fn->linkedEndAddress());
     EXPECT_TRUE(f.symbols.empty());  // functions live in their own list only
   }
 }
