@@ -30,7 +30,7 @@ std::string identifier(Random& r, const char* prefix) {
   std::size_t length = 1 + r.below(r.chance(85) ? 4 : 12);
   std::string name = prefix;
   for (std::size_t i = 0; i < length; ++i) name += kLetters[r.below(sizeof kLetters - 1)];
-  for (uint64_t n = serial++; n > 0; n /= 36) name += "0123456789abcdefghijklmnopqrstuvwxyz"[n % 36];
+  name += std::to_string(serial++);  // digits never end a name part: no two names meet
   return name;
 }
 

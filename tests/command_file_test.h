@@ -5,20 +5,24 @@
 #include <string>
 #include <string_view>
 
+#include "cdb/line_reader.h"
 #include "cdb/record_reader.h"
 #include "output/command_file.h"
 
 // A command file held in memory with its messages captured: records are parsed from
 // lines as the reader would hand them over, and written() shows what followed the header.
-class CommandFileTest : public ::testing::Test {
- protected:
-  void SetUp() override {
+struct MemoryCommandFile {
+  MemoryCommandFile() {
     file.openBuffer(out);
     file.captureMessages(&messages);
     headerSize = out.size();
   }
 
   bool parseLine(std::string_view line) { return readRecord(line, file); }
+  bool readAll(std::string_view cdb) {
+    LineReader input(cdb);
+    return readRecords(input, file);
+  }
   std::string written() const { return out.substr(headerSize); }
 
   std::string out;
@@ -26,3 +30,5 @@ class CommandFileTest : public ::testing::Test {
   std::size_t headerSize = 0;
   CommandFile file;  // declared last: its teardown may still write into `out`
 };
+
+class CommandFileTest : public ::testing::Test, protected MemoryCommandFile {};

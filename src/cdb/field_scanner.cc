@@ -1,5 +1,6 @@
 #include "cdb/field_scanner.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -25,30 +26,31 @@ char FieldScanner::readNumber(int32_t& value, int base) {
     negative = *p == '-';
     ++p;
   }
-  if (base == 16 && end_ - p >= 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) p += 2;
+  if (base == 16 && end_ - p >= 2 && p[0] == '0' && (p[1] | 0x20) == 'x') p += 2;
 
-  // Magnitudes stop growing just past the 32-bit range, so any run of digits is read
-  // whole without overflow and still clamps to the right limit.
-  constexpr int64_t kSaturated = int64_t{1} << 32;
-  int64_t magnitude = 0;
+  // The magnitude stops growing just past 2^32, so any run of digits, leading zeros
+  // included, is read whole without overflow and still clamps to the right limit.
+  constexpr uint64_t kPastLimit = uint64_t{1} << 32;
   const char* digits = p;
+  uint64_t magnitude = 0;
   if (base == 16) {
     for (unsigned d; p < end_ && (d = hexValue(*p)) < 16; ++p) {
-      if (magnitude < kSaturated) magnitude = magnitude * 16 + d;
+      magnitude = std::min(magnitude * 16 + d, kPastLimit);
     }
   } else {
     for (unsigned d; p < end_ && (d = static_cast<unsigned char>(*p) - '0') < 10; ++p) {
-      if (magnitude < kSaturated) magnitude = magnitude * 10 + d;
+      magnitude = std::min(magnitude * 10 + d, kPastLimit);
     }
   }
 
   if (p == digits) {
     value = 0;  // No digits: blanks, sign and prefix stay unread.
   } else {
-    int64_t v = negative ? -magnitude : magnitude;
-    if (v > INT32_MAX) v = INT32_MAX;
-    if (v < INT32_MIN) v = INT32_MIN;
-    value = static_cast<int32_t>(v);
+    if (negative) {
+      value = magnitude >= (uint64_t{1} << 31) ? INT32_MIN : -static_cast<int32_t>(magnitude);
+    } else {
+      value = magnitude > INT32_MAX ? INT32_MAX : static_cast<int32_t>(magnitude);
+    }
     cursor_ = p;
   }
   return next();

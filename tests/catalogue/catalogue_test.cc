@@ -15,23 +15,12 @@
 #include <utility>
 #include <vector>
 
+#include "expected_text.h"
 #include "tool_run.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-const std::string kBanner =
-    "Torvane version 4.2.  Process SDC51 CDB files for Drevik.\n"
-    "  Written by the Torvane developers for 8051 firmware teams.\n";
-const std::string kHeader =
-    "CLEARLINEINFO Y\nRADIX 10\nMSBFIRST 0\nCASE 2\n"
-    "SMALLPOINTERSIZE 1\nPOINTERSIZE 2\nLARGEPOINTERSIZE 3\n";
-const std::string kMissingBp =
-    "Error: you have used stack-relative symbols, but have not defined bp.\n"
-    "  You must compile the library module _bp.c with --debug\n"
-    "  Either add _bp.c to your build, or place _bp.cdb in the library\n"
-    "  directory with _bp.rel.\n";
 
 // Shows bytes as one readable line: C escapes for line ends and other control bytes.
 std::string escape(const std::string& bytes) {

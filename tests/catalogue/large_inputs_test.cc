@@ -6,18 +6,13 @@
 #include <filesystem>
 #include <string>
 
+#include "expected_text.h"
 #include "tool_run.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kBanner =
-    "Torvane version 4.2.  Process SDC51 CDB files for Drevik.\n"
-    "  Written by the Torvane developers for 8051 firmware teams.\n";
-const std::string kHeader =
-    "CLEARLINEINFO Y\nRADIX 10\nMSBFIRST 0\nCASE 2\n"
-    "SMALLPOINTERSIZE 1\nPOINTERSIZE 2\nLARGEPOINTERSIZE 3\n";
 const std::string kEmptySections = "REM Modules\nREM Structures\nREM Functions\nREM Symbols\n";
 
 struct Converted {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "expected_text.h"
 #include "tool_run.h"
 
 namespace fs = std::filesystem;
@@ -38,14 +39,6 @@ TEST(DriverTest, DerivesOutputNames) {
     EXPECT_EQ(r.image, names.image);
   }
 }
-
-const char kBanner[] =
-    "Torvane version 4.2.  Process SDC51 CDB files for Drevik.\n"
-    "  Written by the Torvane developers for 8051 firmware teams.\n";
-
-const char kEmptyRun[] =
-    "CLEARLINEINFO Y\nRADIX 10\nMSBFIRST 0\nCASE 2\n"
-    "SMALLPOINTERSIZE 1\nPOINTERSIZE 2\nLARGEPOINTERSIZE 3\n";
 
 // Every path below `dir`, sorted, each followed by a blank; directories end in "/".
 std::string listing(const fs::path& dir) {
@@ -154,7 +147,7 @@ TEST(DriverRunTest, FullDeviceIsAWriteFailure) {
   fs::create_symlink("/dev/full", dir / "prog.dvk");
   ToolRun run = runTool(dir, "prog.cdb");
   EXPECT_EQ(2, run.exitCode);  // a write failure outranks the rejected record
-  EXPECT_EQ(std::string(kBanner) + "Unknown CDB record type Q\n", run.out);
+  EXPECT_EQ(kBanner + "Unknown CDB record type Q\n", run.out);
   EXPECT_EQ("Cannot write .dvk output file: No space left on device\n", run.err);
 }
 
@@ -167,7 +160,7 @@ TEST(DriverRunTest, ReadErrorFailsTheRun) {
   ToolRun run = runTool(dir, "prog.cdb");
   EXPECT_EQ(3, run.exitCode);
   EXPECT_EQ("Cannot read .cdb input file: Input/output error\n", run.err);
-  EXPECT_EQ(std::string(kEmptyRun) + "LOAD prog.ihx\nMODE 2", readFile(dir / "prog.dvk"));
+  EXPECT_EQ(kHeader + "LOAD prog.ihx\nMODE 2", readFile(dir / "prog.dvk"));
 }
 
 }  // namespace

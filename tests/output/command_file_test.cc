@@ -6,13 +6,10 @@
 #include <string>
 
 #include "command_file_test.h"
+#include "expected_text.h"
 #include "tool_run.h"
 
 namespace {
-
-const char kHeader[] =
-    "CLEARLINEINFO Y\nRADIX 10\nMSBFIRST 0\nCASE 2\n"
-    "SMALLPOINTERSIZE 1\nPOINTERSIZE 2\nLARGEPOINTERSIZE 3\n";
 
 TEST_F(CommandFileTest, OpenWritesTheHeader) { EXPECT_EQ(kHeader, out); }
 
@@ -95,17 +92,14 @@ TEST_F(CommandFileTest, Scopes) {
     std::string script;
     for (const std::string& step : r.steps) script += "[" + step + "]";
     SCOPED_TRACE(script);
-    std::string sink;
-    CommandFile scoped;
-    scoped.openBuffer(sink);
-    std::size_t header = sink.size();
+    MemoryCommandFile m;
     for (const std::string& step : r.steps) {
       std::string name = step.size() > 2 ? step.substr(2) : "";
-      if (step[0] == 'F') scoped.enterFile(name);
-      if (step[0] == 'f') scoped.enterFunction(name);
-      if (step[0] == 'C') scoped.close();
+      if (step[0] == 'F') m.file.enterFile(name);
+      if (step[0] == 'f') m.file.enterFunction(name);
+      if (step[0] == 'C') m.file.close();
     }
-    EXPECT_EQ(r.lines, sink.substr(header));
+    EXPECT_EQ(r.lines, m.written());
   }
 }
 
@@ -137,7 +131,7 @@ TEST(CommandFileOnDiskTest, ClosedAndNeverOpenedFiles) {
     f.enterFunction("main");
     f.close();
   }  // the teardown's close adds nothing
-  EXPECT_EQ(std::string(kHeader) + "FUNC main\nENDF\nMODE 2", readFile(path));
+  EXPECT_EQ(kHeader + "FUNC main\nENDF\nMODE 2", readFile(path));
 
   CommandFile blocked;
   EXPECT_FALSE(blocked.open((dir / "missing" / "p.dvk").string()));

@@ -58,12 +58,10 @@ TEST_F(FunctionRecordTest, RemembersTheFileCurrentWhenRead) {
   };
   for (const SourceRow& r : rows) {
     SCOPED_TRACE(r.sourceFile);
-    std::string sink;
-    CommandFile f;
-    f.openBuffer(sink);
-    for (const char* line : r.before) ASSERT_TRUE(readRecord(line, f));
-    ASSERT_TRUE(readRecord("F:G$main$0$0({2}DF,SI:S),C,0,0,0,0,0", f));
-    const auto* fn = static_cast<const FunctionRecord*>(f.functions.nextAfter(nullptr));
+    MemoryCommandFile m;
+    for (const char* line : r.before) ASSERT_TRUE(m.parseLine(line));
+    ASSERT_TRUE(m.parseLine("F:G$main$0$0({2}DF,SI:S),C,0,0,0,0,0"));
+    const auto* fn = static_cast<const FunctionRecord*>(m.file.functions.nextAfter(nullptr));
     ASSERT_NE(nullptr, fn);
     EXPECT_EQ(r.sourceFile, fn->sourceFile);
     EXPECT_EQ("main", fn->name);
@@ -71,7 +69,7 @@ TEST_F(FunctionRecordTest, RemembersTheFileCurrentWhenRead) {
     EXPECT_EQ('C', fn->addressSpace);
     EXPECT_EQ(0, fn->linkedAddress());
     EXPECT_EQ(0, fn->linkedEndAddress());
-    EXPECT_TRUE(f.symbols.empty());  // functions live in their own list only
+    EXPECT_TRUE(m.file.symbols.empty());  // functions live in their own list only
   }
 }
 
@@ -100,20 +98,16 @@ TEST_F(FunctionRecordTest, EmitsItsRangeUnderItsFile) {
   };
   for (const FunctionEmitRow& r : rows) {
     SCOPED_TRACE(r.line);
-    std::string sink;
-    std::string said;
-    CommandFile f;
-    f.openBuffer(sink);
-    f.captureMessages(&said);
-    ASSERT_TRUE(readRecord("M:main", f));
-    ASSERT_TRUE(readRecord(r.line, f));
-    f.enterFile(r.current);
-    f.enterFunction("open");  // an open function scope is closed first
-    std::size_t before = sink.size();
-    EXPECT_EQ(r.ok, f.functions.emitEach(f));
+    MemoryCommandFile m;
+    ASSERT_TRUE(m.parseLine("M:main"));
+    ASSERT_TRUE(m.parseLine(r.line));
+    m.file.enterFile(r.current);
+    m.file.enterFunction("open");  // an open function scope is closed first
+    std::size_t before = m.out.size();
+    EXPECT_EQ(r.ok, m.file.functions.emitEach(m.file));
     // The open function scope is closed before anything else, even for a bad scope.
-    EXPECT_EQ("ENDF\n" + std::string(r.written), sink.substr(before));
-    EXPECT_EQ(r.ok ? "" : "Bad function scope L\n", said);
+    EXPECT_EQ("ENDF\n" + std::string(r.written), m.out.substr(before));
+    EXPECT_EQ(r.ok ? "" : "Bad function scope L\n", m.messages);
   }
 }
 

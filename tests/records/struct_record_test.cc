@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "cdb/line_reader.h"
 #include "command_file_test.h"
 #include "records/symbol_record.h"
 
@@ -139,22 +138,18 @@ TEST(StructOrderTest, AgreesWithTheRecursiveWalkOnRandomGraphs) {
       cdb += "]\n";
     }
 
-    std::string sink;
-    std::string said;
-    CommandFile f;
-    f.openBuffer(sink);
-    f.captureMessages(&said);
-    std::size_t header = sink.size();
-    LineReader input{std::string_view(cdb)};
-    ASSERT_TRUE(readRecords(input, f));
-    bool ok = f.structures.emitEach(f);
+    MemoryCommandFile m;
+    ASSERT_TRUE(m.readAll(cdb));
+    bool ok = m.file.structures.emitEach(m.file);
 
     // Reduce the command lines to the same shorthand as the reference.
+    const std::string written = m.written();
+    const std::string& said = m.messages;
     std::string order;
-    std::size_t at = header;
-    while (at < sink.size()) {
-      std::size_t end = sink.find('\n', at);
-      std::string line = sink.substr(at, end - at);
+    std::size_t at = 0;
+    while (at < written.size()) {
+      std::size_t end = written.find('\n', at);
+      std::string line = written.substr(at, end - at);
       if (line.rfind("STRUCT 0 ", 0) == 0) order += line.substr(9) + "\n";
       at = end + 1;
     }
@@ -181,20 +176,16 @@ TEST(StructOrderTest, DeepChainIsWrittenWithoutRecursion) {
     cdb += "T:Fm$s" + std::to_string(i) + "[({0}S:S$n$0$0({3}DG,STs" +
            std::to_string(i + 1 < kDepth ? i + 1 : 0) + ":S),Z,0,0)]\n";
   }
-  std::string sink;
-  CommandFile f;
-  f.openBuffer(sink);
-  std::size_t header = sink.size();
-  LineReader input{std::string_view(cdb)};
-  ASSERT_TRUE(readRecords(input, f));
-  ASSERT_TRUE(f.structures.emitEach(f));
+  MemoryCommandFile m;
+  ASSERT_TRUE(m.readAll(cdb));
+  ASSERT_TRUE(m.file.structures.emitEach(m.file));
 
   std::string expected;
   for (int i = kDepth - 1; i >= 0; --i) {
     expected += "STRUCT 0 s" + std::to_string(i) + "\nDEFT 0x0 n %>*s" +
                 std::to_string(i + 1 < kDepth ? i + 1 : 0) + "\nENDS 3\n";
   }
-  EXPECT_TRUE(expected == sink.substr(header));
+  EXPECT_TRUE(expected == m.written());
 }
 
 }  // namespace

@@ -141,17 +141,12 @@ const EmitRow kEmitRows[] = {
 TEST_F(SymbolRecordTest, EmitsItsLineInItsScope) {
   for (const EmitRow& r : kEmitRows) {
     SCOPED_TRACE(r.lines[0]);
-    std::string sink;
-    std::string said;
-    CommandFile f;
-    f.openBuffer(sink);
-    f.captureMessages(&said);
-    std::size_t header = sink.size();
-    for (const char* line : r.lines) ASSERT_TRUE(readRecord(line, f));
+    MemoryCommandFile m;
+    for (const char* line : r.lines) ASSERT_TRUE(m.parseLine(line));
     bool expected = *r.message == '\0';
-    EXPECT_EQ(expected, f.symbols.emitEach(f));
-    EXPECT_EQ(r.written, sink.substr(header));
-    EXPECT_EQ(r.message, said);
+    EXPECT_EQ(expected, m.file.symbols.emitEach(m.file));
+    EXPECT_EQ(r.written, m.written());
+    EXPECT_EQ(r.message, m.messages);
   }
 }
 
