@@ -16,12 +16,20 @@ std::string_view withoutCarriageReturn(const char* begin, const char* end) {
 
 LineReader::LineReader(std::FILE* file, std::size_t blockSize)
     : file_(file), buffer_(blockSize > 0 ? blockSize : 1) {
-  cursor_ = end_ = buffer_.data();
+  cursor_ = end_ = nul_ = buffer_.data();
 }
 
 LineReader::LineReader(std::string_view bytes)
     : cursor_(bytes.data()), end_(bytes.data() + bytes.size()), exhausted_(true) {
   endAtControlZ(cursor_);
+  findNul(cursor_);
+}
+
+// NUL bytes are rare; looking for them once per block rather than once per line keeps
+// the check off the path of every line.
+void LineReader::findNul(const char* from) {
+  const void* nul = std::memchr(from, '\0', static_cast<std::size_t>(end_ - from));
+  nul_ = nul ? static_cast<const char*>(nul) : end_;
 }
 
 void LineReader::endAtControlZ(const char* from) {
@@ -38,6 +46,8 @@ bool LineReader::nextLine(std::string_view& line) {
       const char* stop = static_cast<const char*>(lf);
       line = withoutCarriageReturn(cursor_, stop);
       cursor_ = stop + 1;
+      lineHasNul_ = nul_ < stop;
+      if (lineHasNul_) findNul(cursor_);
       return true;
     }
     if (exhausted_) break;
@@ -45,6 +55,7 @@ bool LineReader::nextLine(std::string_view& line) {
   }
   if (failed() || cursor_ == end_) return false;
   line = withoutCarriageReturn(cursor_, end_);
+  lineHasNul_ = nul_ < end_;
   cursor_ = end_;
   return true;
 }
@@ -73,5 +84,6 @@ bool LineReader::refill() {
   }
   if (got == 0) exhausted_ = true;
   endAtControlZ(fresh);
+  findNul(cursor_);
   return true;
 }

@@ -23,6 +23,9 @@ class LineReader {
   /// the input or after a read error.
   bool nextLine(std::string_view& line);
 
+  /// True when the line last delivered holds a NUL byte.
+  bool lineHasNul() const { return lineHasNul_; }
+
   /// True when reading stopped at a read error rather than at the end of the input.
   bool failed() const { return !error_.empty(); }
   /// The system's description of the read error.
@@ -31,11 +34,14 @@ class LineReader {
  private:
   bool refill();
   void endAtControlZ(const char* from);
+  void findNul(const char* from);
 
   std::FILE* file_ = nullptr;
   std::vector<char> buffer_;
   const char* cursor_ = nullptr;  // first unread byte
   const char* end_ = nullptr;     // end of the bytes read so far
   bool exhausted_ = false;        // no more bytes will come
+  const char* nul_ = nullptr;     // the first NUL byte from the cursor on, or end_
+  bool lineHasNul_ = false;
   std::string error_;
 };

@@ -57,12 +57,8 @@ std::string showNulBytes(std::string_view line) {
   return shown;
 }
 
-}  // namespace
-
-bool readRecord(std::string_view line, CommandFile& file) {
-  if (line.find('\0') != std::string_view::npos) {
-    return file.fault("Bad CDB record format:", showNulBytes(line));
-  }
+// Frames a line known to hold no NUL byte and hands it to its record kind.
+bool dispatch(std::string_view line, CommandFile& file) {
   FieldScanner scanner(line);
   char letter = scanner.next();
   if (!scanner.accept(':')) return file.fault("Bad CDB record format:", line);
@@ -72,10 +68,22 @@ bool readRecord(std::string_view line, CommandFile& file) {
   return file.fault("Unknown CDB record type ", letter);
 }
 
+bool rejectNul(std::string_view line, CommandFile& file) {
+  return file.fault("Bad CDB record format:", showNulBytes(line));
+}
+
+}  // namespace
+
+bool readRecord(std::string_view line, CommandFile& file) {
+  if (line.find('\0') != std::string_view::npos) return rejectNul(line, file);
+  return dispatch(line, file);
+}
+
 bool readRecords(LineReader& input, CommandFile& file) {
   std::string_view line;
   while (input.nextLine(line)) {
-    if (!readRecord(line, file)) return false;
+    bool accepted = input.lineHasNul() ? rejectNul(line, file) : dispatch(line, file);
+    if (!accepted) return false;
   }
   return !input.failed();
 }

@@ -10,10 +10,14 @@
 
 namespace {
 
+// The lines, each checked against the reader's own word on whether it holds a NUL.
 std::vector<std::string> linesFrom(LineReader& reader) {
   std::vector<std::string> lines;
   std::string_view line;
-  while (reader.nextLine(line)) lines.emplace_back(line);
+  while (reader.nextLine(line)) {
+    EXPECT_EQ(line.find('\0') != std::string_view::npos, reader.lineHasNul()) << lines.size();
+    lines.emplace_back(line);
+  }
   return lines;
 }
 
@@ -38,6 +42,8 @@ const LinesRow kRows[] = {
     {"CR before Ctrl-Z belongs to the line end", "M:a\r" + kZ, {"M:a"}},
     {"Ctrl-Z first", kZ + "M:a\n", {}},
     {"NUL bytes are characters", std::string("M:\0x\n", 5), {std::string("M:\0x", 4)}},
+    {"NUL bytes in some lines", std::string("a\0\0\nb\nc\r\0\nd\0", 12),
+     {std::string("a\0\0", 3), "b", std::string("c\r\0", 3), std::string("d\0", 2)}},
 };
 
 TEST(LineReaderTest, SplitsMemory) {
