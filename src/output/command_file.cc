@@ -74,20 +74,12 @@ void CommandFile::close() {
   state_ = State::closed;
 }
 
-void CommandFile::append(const char* text, std::size_t size) {
-  if (size > lineCapacity_ - lineSize_) {
-    std::size_t capacity = std::max<std::size_t>(256, 2 * (lineSize_ + size));
-    auto larger = std::make_unique<char[]>(capacity);
-    if (lineSize_ > 0) std::memcpy(larger.get(), line_.get(), lineSize_);
-    line_ = std::move(larger);
-    lineCapacity_ = capacity;
-  }
-  if (size > 0) std::memcpy(line_.get() + lineSize_, text, size);
-  lineSize_ += size;
-}
-
-void CommandFile::writeText(std::string_view text) {
-  if (state_ == State::open) append(text.data(), text.size());
+void CommandFile::growLine(std::size_t size) {
+  std::size_t capacity = std::max<std::size_t>(256, 2 * (lineSize_ + size));
+  std::unique_ptr<char[]> larger(new char[capacity]);
+  if (lineSize_ > 0) std::memcpy(larger.get(), line_.get(), lineSize_);
+  line_ = std::move(larger);
+  lineCapacity_ = capacity;
 }
 
 void CommandFile::writeNumber(int32_t value, int base) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -33,7 +34,9 @@ class CommandFile {
   void close();
 
   /// Appends text to the current line; discarded while the file is not open.
-  void writeText(std::string_view text);
+  void writeText(std::string_view text) {
+    if (state_ == State::open) append(text.data(), text.size());
+  }
 
   /// Appends `value` in decimal, or for base 16 as "0x" and lower-case hexadecimal digits
   /// (a negative value as its eight-digit two's complement).
@@ -84,7 +87,12 @@ class CommandFile {
  private:
   enum class State { notOpen, open, closed };
 
-  void append(const char* text, std::size_t size);
+  void append(const char* text, std::size_t size) {
+    if (size > lineCapacity_ - lineSize_) growLine(size);
+    std::memcpy(line_.get() + lineSize_, text, size);
+    lineSize_ += size;
+  }
+  void growLine(std::size_t size);
   void deliverLine();
   void noteWriteFailure();
 

@@ -22,16 +22,16 @@ uint64_t mixText(uint64_t h, std::string_view text) {
   return h ^ (h >> 32);
 }
 
-uint32_t hashIdentity(std::string_view name, char scope, std::string_view scopeName,
-                      int32_t block, int32_t level) {
+}  // namespace
+
+uint32_t RecordList::hashIdentity(std::string_view name, char scope, std::string_view scopeName,
+                                  int32_t block, int32_t level) {
   uint64_t h = static_cast<unsigned char>(scope) ^
                (uint64_t{static_cast<uint32_t>(block)} << 8) ^
                (uint64_t{static_cast<uint32_t>(level)} << 40);
   h = mixText(mixText(h, name), scopeName);
   return static_cast<uint32_t>(h);
 }
-
-}  // namespace
 
 bool DebugRecord::matches(std::string_view otherName, char otherScope,
                           std::string_view otherScopeName, int32_t otherBlock,
@@ -62,11 +62,10 @@ void RecordList::append(DebugRecord* record) {
   if (indexed_) index(record);
 }
 
-DebugRecord* RecordList::find(std::string_view name, char scope, std::string_view scopeName,
-                              int32_t block, int32_t level) const {
+DebugRecord* RecordList::find(uint32_t hash, std::string_view name, char scope,
+                              std::string_view scopeName, int32_t block, int32_t level) const {
   if (!indexed_) buildIndex();
   if (slots_.empty()) return nullptr;
-  uint32_t hash = hashIdentity(name, scope, scopeName, block, level);
   return slots_[slotFor(hash, name, scope, scopeName, block, level)];
 }
 
@@ -82,7 +81,10 @@ std::size_t RecordList::slotFor(uint32_t hash, std::string_view name, char scope
   std::size_t mask = slots_.size() - 1;
   for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
     const DebugRecord* r = slots_[i];
-    if (!r || (r->identityHash == hash && r->matches(name, scope, scopeName, block, level))) {
+    // No record kind changes what matching means, so the base's test is called
+    // directly, where the compiler can inline it.
+    if (!r || (r->identityHash == hash &&
+               r->DebugRecord::matches(name, scope, scopeName, block, level))) {
       return i;
     }
   }

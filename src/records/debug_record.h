@@ -26,9 +26,9 @@ class DebugRecord {
 
   DebugRecord* next = nullptr;
   DebugRecord* sameIdentity = nullptr;  ///< another record of this identity, once indexed
-  uint32_t identityHash = 0;            ///< set when the list's index takes the record
   std::string_view name;
   char scope = '\0';
+  uint32_t identityHash = 0;  ///< set when the list's index takes the record
   std::string_view scopeName;
   int32_t block = 0;
   int32_t level = 0;
@@ -55,7 +55,19 @@ class RecordList {
 
   /// The first record appended with this identity, or null.
   DebugRecord* find(std::string_view name, char scope, std::string_view scopeName,
-                    int32_t block, int32_t level) const;
+                    int32_t block, int32_t level) const {
+    return find(hashIdentity(name, scope, scopeName, block, level), name, scope, scopeName,
+                block, level);
+  }
+
+  /// As above, with the identity's hash already computed by hashIdentity, for a caller
+  /// that looks the same identity up in several lists.
+  DebugRecord* find(uint32_t hash, std::string_view name, char scope,
+                    std::string_view scopeName, int32_t block, int32_t level) const;
+
+  /// The hash the index keeps for an identity.
+  static uint32_t hashIdentity(std::string_view name, char scope, std::string_view scopeName,
+                               int32_t block, int32_t level);
 
   /// Another record of the identity of `record`, which must be in this list; null after
   /// the last. Starting from what find returned, the records after the first come

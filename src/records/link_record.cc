@@ -18,10 +18,10 @@ namespace {
 // and each link costs one lookup however many copies and links there are. A copy read
 // after the last link points nowhere and keeps its own address.
 template <class Record>
-void bindAll(const RecordList& list, const LinkRecord& link, int32_t Record::*cell,
-             const int32_t* Record::*linked) {
+void bindAll(const RecordList& list, const LinkRecord& link, uint32_t hash,
+             int32_t Record::*cell, const int32_t* Record::*linked) {
   auto* first = static_cast<Record*>(
-      list.find(link.name, link.scope, link.scopeName, link.block, link.level));
+      list.find(hash, link.name, link.scope, link.scopeName, link.block, link.level));
   if (!first) return;
   first->*cell = link.address;
   first->*linked = &(first->*cell);
@@ -49,12 +49,13 @@ bool LinkRecord::parse(FieldScanner& scanner, CommandFile& file) {
       scanner.readLevel(level);
       scanner.readNumber(block, 10);
       scanner.readNumber(address, 16);
+      uint32_t hash = RecordList::hashIdentity(name, scope, scopeName, block, level);
       if (kind == 'X') {
-        bindAll(file.functions, *this, &FunctionRecord::linkedEndCell,
+        bindAll(file.functions, *this, hash, &FunctionRecord::linkedEndCell,
                 &FunctionRecord::linkedEnd);
       } else {
-        bindAll(file.symbols, *this, &SymbolRecord::linkedCell, &SymbolRecord::linked);
-        bindAll<SymbolRecord>(file.functions, *this, &SymbolRecord::linkedCell,
+        bindAll(file.symbols, *this, hash, &SymbolRecord::linkedCell, &SymbolRecord::linked);
+        bindAll<SymbolRecord>(file.functions, *this, hash, &SymbolRecord::linkedCell,
                               &SymbolRecord::linked);
       }
       return true;

@@ -23,18 +23,17 @@ class SymbolRecord : public DebugRecord {
   /// and, for a structure member, `structTag`; false when the chain is not understood.
   [[nodiscard]] bool parseTypeChain(FieldScanner& scanner, CommandFile& file);
 
-  int32_t size = 0;
-  std::string_view typeText;
-  std::string_view structTag;
-  char addressSpace = '\0';
-  bool onStack = false;
-  int32_t address = 0;         ///< as the record gives it (a member: its offset)
-  std::string_view registers;  ///< a register variable's bracketed register list
-
   /// The address the last link record of this identity bound, or else `address`.
   int32_t linkedAddress() const { return linked ? *linked : address; }
 
+  int32_t size = 0;
+  int32_t address = 0;  ///< as the record gives it (a member: its offset)
+  std::string_view typeText;
+  std::string_view structTag;
+  std::string_view registers;  ///< a register variable's bracketed register list
   // See note [binding every copy] in link_record.cc.
   const int32_t* linked = nullptr;  ///< the cell of the first record of this identity
   int32_t linkedCell = 0;           ///< in that first record: the address bound last
+  char addressSpace = '\0';
+  bool onStack = false;
 };

@@ -8,11 +8,11 @@ std::string_view TextPool::keep(std::string_view text) {
     // A text larger than a chunk gets a chunk of its own; the current chunk keeps
     // serving the small texts that follow.
     if (text.size() > kChunkSize / 4) {
-      chunks_.push_back(std::make_unique<char[]>(text.size()));
+      chunks_.emplace_back(new char[text.size()]);
       std::memcpy(chunks_.back().get(), text.data(), text.size());
       return std::string_view(chunks_.back().get(), text.size());
     }
-    chunks_.push_back(std::make_unique<char[]>(kChunkSize));
+    chunks_.emplace_back(new char[kChunkSize]);  // not zeroed: every byte is written first
     free_ = chunks_.back().get();
     left_ = kChunkSize;
   }
