@@ -49,9 +49,7 @@ void RecordList::deleteAll() {
     delete doomed;
   }
   tail_ = nullptr;
-  slots_.clear();
-  identities_ = 0;
-  indexed_ = false;
+  index_.reset();
 }
 
 void RecordList::append(DebugRecord* record) {
@@ -59,14 +57,14 @@ void RecordList::append(DebugRecord* record) {
   if (!head_) head_ = record;
   if (tail_) tail_->next = record;
   tail_ = record;
-  if (indexed_) index(record);
+  if (index_) index(record);
 }
 
 DebugRecord* RecordList::find(uint32_t hash, std::string_view name, char scope,
                               std::string_view scopeName, int32_t block, int32_t level) const {
-  if (!indexed_) buildIndex();
-  if (slots_.empty()) return nullptr;
-  return slots_[slotFor(hash, name, scope, scopeName, block, level)];
+  if (!index_) buildIndex();
+  if (index_->slots.empty()) return nullptr;
+  return index_->slots[slotFor(hash, name, scope, scopeName, block, level)];
 }
 
 // note [identity index]
@@ -78,9 +76,10 @@ DebugRecord* RecordList::find(uint32_t hash, std::string_view name, char scope,
 std::size_t RecordList::slotFor(uint32_t hash, std::string_view name, char scope,
                                 std::string_view scopeName, int32_t block,
                                 int32_t level) const {
-  std::size_t mask = slots_.size() - 1;
+  const std::vector<DebugRecord*>& slots = index_->slots;
+  std::size_t mask = slots.size() - 1;
   for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-    const DebugRecord* r = slots_[i];
+    const DebugRecord* r = slots[i];
     // No record kind changes what matching means, so the base's test is called
     // directly, where the compiler can inline it.
     if (!r || (r->identityHash == hash &&
@@ -91,20 +90,20 @@ std::size_t RecordList::slotFor(uint32_t hash, std::string_view name, char scope
 }
 
 void RecordList::buildIndex() const {
-  indexed_ = true;
+  index_ = std::make_unique<Index>();
   for (DebugRecord* r = head_; r; r = r->next) index(r);
 }
 
 void RecordList::index(DebugRecord* record) const {
-  if (2 * (identities_ + 1) > slots_.size()) growIndex();
+  if (2 * (index_->identities + 1) > index_->slots.size()) growIndex();
   record->identityHash = hashIdentity(record->name, record->scope, record->scopeName,
                                       record->block, record->level);
   record->sameIdentity = nullptr;
-  DebugRecord*& first = slots_[slotFor(record->identityHash, record->name, record->scope,
+  DebugRecord*& first = index_->slots[slotFor(record->identityHash, record->name, record->scope,
                                         record->scopeName, record->block, record->level)];
   if (!first) {
     first = record;
-    ++identities_;
+    ++index_->identities;
     return;
   }
   // Behind the first record of its identity: the first stays what find returns.
@@ -113,14 +112,15 @@ void RecordList::index(DebugRecord* record) const {
 }
 
 void RecordList::growIndex() const {
-  std::vector<DebugRecord*> old(slots_.empty() ? 16 : slots_.size() * 2, nullptr);
-  old.swap(slots_);
-  std::size_t mask = slots_.size() - 1;
+  std::vector<DebugRecord*>& slots = index_->slots;
+  std::vector<DebugRecord*> old(slots.empty() ? 16 : slots.size() * 2, nullptr);
+  old.swap(slots);
+  std::size_t mask = slots.size() - 1;
   for (DebugRecord* r : old) {
     if (!r) continue;
     std::size_t i = r->identityHash & mask;
-    while (slots_[i]) i = (i + 1) & mask;
-    slots_[i] = r;
+    while (slots[i]) i = (i + 1) & mask;
+    slots[i] = r;
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -73,7 +74,7 @@ class RecordList {
   /// the last. Starting from what find returned, the records after the first come
   /// newest first.
   DebugRecord* nextOfIdentity(const DebugRecord* record) const {
-    if (!indexed_) buildIndex();
+    if (!index_) buildIndex();
     return record->sameIdentity;
   }
 
@@ -94,11 +95,14 @@ class RecordList {
   void buildIndex() const;
   void growIndex() const;
 
+  // See note [identity index] in debug_record.cc. Built by the first lookup, so lists
+  // that are never searched (every structure's members, the modules) carry none.
+  struct Index {
+    std::vector<DebugRecord*> slots;
+    std::size_t identities = 0;
+  };
+
   DebugRecord* head_ = nullptr;
   DebugRecord* tail_ = nullptr;
-  // See note [identity index] in debug_record.cc. Built by the first lookup, so lists
-  // that are never searched (members, modules) carry no index.
-  mutable bool indexed_ = false;
-  mutable std::vector<DebugRecord*> slots_;
-  mutable std::size_t identities_ = 0;
+  mutable std::unique_ptr<Index> index_;
 };
