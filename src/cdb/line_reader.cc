@@ -7,6 +7,13 @@ namespace {
 
 constexpr char kControlZ = 26;
 
+// The first `c` in [from, to), or `to`; an empty range may have no storage at all.
+const char* findByte(const char* from, const char* to, char c) {
+  if (from == to) return to;
+  const void* found = std::memchr(from, c, static_cast<std::size_t>(to - from));
+  return found ? static_cast<const char*>(found) : to;
+}
+
 std::string_view withoutCarriageReturn(const char* begin, const char* end) {
   if (end > begin && end[-1] == '\r') --end;
   return std::string_view(begin, static_cast<std::size_t>(end - begin));
@@ -27,23 +34,20 @@ LineReader::LineReader(std::string_view bytes)
 
 // NUL bytes are rare; looking for them once per block rather than once per line keeps
 // the check off the path of every line.
-void LineReader::findNul(const char* from) {
-  const void* nul = std::memchr(from, '\0', static_cast<std::size_t>(end_ - from));
-  nul_ = nul ? static_cast<const char*>(nul) : end_;
-}
+void LineReader::findNul(const char* from) { nul_ = findByte(from, end_, '\0'); }
 
 void LineReader::endAtControlZ(const char* from) {
-  if (const void* z = std::memchr(from, kControlZ, static_cast<std::size_t>(end_ - from))) {
-    end_ = static_cast<const char*>(z);
+  const char* z = findByte(from, end_, kControlZ);
+  if (z != end_) {
+    end_ = z;
     exhausted_ = true;
   }
 }
 
 bool LineReader::nextLine(std::string_view& line) {
   for (;;) {
-    std::size_t left = static_cast<std::size_t>(end_ - cursor_);
-    if (const void* lf = std::memchr(cursor_, '\n', left)) {
-      const char* stop = static_cast<const char*>(lf);
+    const char* stop = findByte(cursor_, end_, '\n');
+    if (stop != end_) {
       line = withoutCarriageReturn(cursor_, stop);
       cursor_ = stop + 1;
       lineHasNul_ = nul_ < stop;

@@ -88,6 +88,7 @@ class CommandFile {
   enum class State { notOpen, open, closed };
 
   void append(const char* text, std::size_t size) {
+    if (size == 0) return;  // an empty view may have no storage at all
     if (size > lineCapacity_ - lineSize_) growLine(size);
     std::memcpy(line_.get() + lineSize_, text, size);
     lineSize_ += size;

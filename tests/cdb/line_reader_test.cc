@@ -55,6 +55,14 @@ TEST(LineReaderTest, SplitsMemory) {
   }
 }
 
+// A text without storage, as a default view is, reads as empty.
+TEST(LineReaderTest, ViewWithoutStorage) {
+  LineReader reader{std::string_view()};
+  std::string_view line;
+  EXPECT_FALSE(reader.nextLine(line));
+  EXPECT_FALSE(reader.failed());
+}
+
 // Streams are read in blocks; lines, Ctrl-Z and carriage returns that straddle block
 // ends must come out as they do from memory.
 TEST(LineReaderTest, SplitsFilesLikeMemory) {
