@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "cdb/field_scanner.h"
 #include "command_file_test.h"
@@ -12,6 +13,15 @@
 namespace {
 
 using LinkRecordTest = CommandFileTest;
+
+// The address each symbol of `list` ends with, in list order.
+std::vector<int32_t> addressesOf(const RecordList& list) {
+  std::vector<int32_t> addresses;
+  for (auto* r = list.nextAfter(nullptr); r; r = list.nextAfter(r)) {
+    addresses.push_back(static_cast<SymbolRecord*>(r)->linkedAddress());
+  }
+  return addresses;
+}
 
 struct LinkFieldRow {
   const char* body;  // after "L:"
@@ -91,11 +101,7 @@ TEST_F(LinkRecordTest, BindsEveryRecordOfTheIdentity) {
   ASSERT_TRUE(parseLine("L:G$dup$0$0:40"));
   ASSERT_TRUE(parseLine("L:XG$dup$0$0:4F"));
 
-  std::vector<int32_t> symbolAddresses;
-  for (auto* r = file.symbols.nextAfter(nullptr); r; r = file.symbols.nextAfter(r)) {
-    symbolAddresses.push_back(static_cast<SymbolRecord*>(r)->linkedAddress());
-  }
-  EXPECT_EQ((std::vector<int32_t>{0x40, 0x40, 3}), symbolAddresses);
+  EXPECT_EQ((std::vector<int32_t>{0x40, 0x40, 3}), addressesOf(file.symbols));
   for (auto* r = file.functions.nextAfter(nullptr); r; r = file.functions.nextAfter(r)) {
     EXPECT_EQ(0x40, static_cast<FunctionRecord*>(r)->linkedAddress());
     EXPECT_EQ(0x4f, static_cast<FunctionRecord*>(r)->linkedEndAddress());
@@ -113,17 +119,9 @@ TEST_F(LinkRecordTest, LastLinkWinsForEveryCopyReadBeforeIt) {
       "L:G$v$0$0:30",             "S:G$v$0$0({1}SC:U),E,0,5",  "S:G$v$0$0({1}SC:U),E,0,6",
   };
   for (const char* line : lines) ASSERT_TRUE(parseLine(line)) << line;
-  std::vector<int32_t> addresses;
-  for (auto* r = file.symbols.nextAfter(nullptr); r; r = file.symbols.nextAfter(r)) {
-    addresses.push_back(static_cast<SymbolRecord*>(r)->linkedAddress());
-  }
-  EXPECT_EQ((std::vector<int32_t>{0x30, 0x30, 0x30, 0x30, 5, 6}), addresses);
+  EXPECT_EQ((std::vector<int32_t>{0x30, 0x30, 0x30, 0x30, 5, 6}), addressesOf(file.symbols));
   ASSERT_TRUE(parseLine("L:G$v$0$0:40"));
-  addresses.clear();
-  for (auto* r = file.symbols.nextAfter(nullptr); r; r = file.symbols.nextAfter(r)) {
-    addresses.push_back(static_cast<SymbolRecord*>(r)->linkedAddress());
-  }
-  EXPECT_EQ((std::vector<int32_t>(6, 0x40)), addresses);
+  EXPECT_EQ((std::vector<int32_t>(6, 0x40)), addressesOf(file.symbols));
 }
 
 // Link records write levels without a sublevel where the records have one.
