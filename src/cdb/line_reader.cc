@@ -46,14 +46,18 @@ void LineReader::endAtControlZ(const char* from) {
 
 bool LineReader::nextLine(std::string_view& line) {
   for (;;) {
-    const char* stop = findByte(cursor_, end_, '\n');
+    // Bytes searched before a refill are not searched again: a long line that arrives in
+    // many small reads, as from a pipe, still costs time in proportion to its length.
+    const char* stop = findByte(cursor_ + searched_, end_, '\n');
     if (stop != end_) {
       line = withoutCarriageReturn(cursor_, stop);
       cursor_ = stop + 1;
+      searched_ = 0;
       lineHasNul_ = nul_ < stop;
       if (lineHasNul_) findNul(cursor_);
       return true;
     }
+    searched_ = static_cast<std::size_t>(end_ - cursor_);
     if (exhausted_) break;
     if (!refill()) return false;
   }
@@ -61,6 +65,7 @@ bool LineReader::nextLine(std::string_view& line) {
   line = withoutCarriageReturn(cursor_, end_);
   lineHasNul_ = nul_ < end_;
   cursor_ = end_;
+  searched_ = 0;
   return true;
 }
 
@@ -68,6 +73,7 @@ bool LineReader::nextLine(std::string_view& line) {
 // fills it, and reads the next block behind it.
 bool LineReader::refill() {
   std::size_t kept = static_cast<std::size_t>(end_ - cursor_);
+  std::size_t nulAt = static_cast<std::size_t>(nul_ - cursor_);  // kept when none is kept
   if (kept == buffer_.size()) {
     std::vector<char> larger(buffer_.size() * 2);
     std::memcpy(larger.data(), cursor_, kept);
@@ -88,6 +94,10 @@ bool LineReader::refill() {
   }
   if (got == 0) exhausted_ = true;
   endAtControlZ(fresh);
-  findNul(cursor_);
+  if (nulAt < kept) {
+    nul_ = cursor_ + nulAt;
+  } else {
+    findNul(fresh);
+  }
   return true;
 }

@@ -41,6 +41,7 @@ class LineReader {
   const char* cursor_ = nullptr;  // first unread byte
   const char* end_ = nullptr;     // end of the bytes read so far
   bool exhausted_ = false;        // no more bytes will come
+  std::size_t searched_ = 0;      // bytes from the cursor known to hold no line feed
   const char* nul_ = nullptr;     // the first NUL byte from the cursor on, or end_
   bool lineHasNul_ = false;
   std::string error_;
