@@ -179,6 +179,11 @@ bool CommandFile::fault(std::string_view text, std::string_view detail) {
   return false;
 }
 
+void CommandFile::message(std::string_view text, char letter) {
+  message(text, letter ? std::string_view(&letter, 1) : std::string_view());
+}
+
 bool CommandFile::fault(std::string_view text, char letter) {
-  return fault(text, letter ? std::string_view(&letter, 1) : std::string_view());
+  message(text, letter);
+  return false;
 }

@@ -65,6 +65,8 @@ class CommandFile {
 
   /// Prints one message line, `text` followed directly by `detail`, and flushes it.
   void message(std::string_view text, std::string_view detail = {});
+  /// As above with a single offending letter; a NUL letter adds nothing to the text.
+  void message(std::string_view text, char letter);
   /// Prints a message and returns false, so a parser can report and fail in one statement.
   bool fault(std::string_view text, std::string_view detail = {});
   /// As above with a single offending letter; a NUL letter adds nothing to the text.

@@ -78,7 +78,7 @@ bool LinkRecord::parse(FieldScanner& scanner, CommandFile& file) {
     case 'A':
       return true;  // assembler line addresses: the debugger has no use for them
     default:
-      file.message("Unknown Link record type ", std::string_view(&kind, kind ? 1 : 0));
+      file.message("Unknown Link record type ", kind);
       return file.fault("  ", scanner.rest());
   }
 }
