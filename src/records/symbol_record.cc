@@ -37,6 +37,9 @@ bool SymbolRecord::emit(CommandFile& file) {
   const char* command = "DEFS ";
   switch (scope) {
     case 'F':
+      // A file static belongs to its file alone: a function left open by the symbol
+      // before it is closed first, or the static would read as that function's local.
+      file.enterFunction("");
       file.enterFile(scopeName);
       break;
     case 'G':

@@ -102,10 +102,16 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, CommandFile& file) {
         scanner.next();
         if (scanner.next() == 'U') isSigned = false;
       }
-      text += isSigned ? "int:" : "uint:";
-      text += std::to_string(width);
-      text += '@';
-      text += std::to_string(offset);
+      if (scope != 'S' && offset == 0 && (width == 0 || width == 1)) {
+        // Newer compilers describe a bit variable (and a bit temporary, width 0) as a
+        // one-bit field at bit 0. Outside a structure it is a plain bit to the debugger.
+        text += "B08";
+      } else {
+        text += isSigned ? "int:" : "uint:";
+        text += std::to_string(width);
+        text += '@';
+        text += std::to_string(offset);
+      }
     } else if (letter == 'T') {
       // A structure tag runs to the signedness mark or the end of the item.
       std::string_view tag;

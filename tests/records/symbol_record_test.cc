@@ -119,6 +119,15 @@ const EmitRow kEmitRows[] = {
      "FUNC f\nDEFS a bp+0x1 %U08\nDEF g d:0x20 %U08\nDEFS b bp+0x2 %U08\n", ""},
     {{"S:Lf$a$1$1({1}SC:U),E,0,1", "S:Lg$b$1$1({1}SC:U),E,0,2"},
      "FUNC f\nDEFS a 0:0x1 %U08\nENDF\nFUNC g\nDEFS b 0:0x2 %U08\n", ""},
+    // A file static closes the function of its file left open before it; the next
+    // local opens that function again. In both dialects.
+    {{"S:Lm$x$1$1({1}SC:U),E,0,8", "S:Fm$s$0$0({1}SC:U),E,0,9", "S:Lm$y$1$1({1}SC:U),E,0,10"},
+     "FUNC m\nDEFS x 0:0x8 %U08\nENDF\nFILE m\nDEFS s 0:0x9 %U08\nFUNC m\n"
+     "DEFS y 0:0xa %U08\n", ""},
+    {{"S:Lm.f$x$1_0$1({1}SC:U),E,0,8", "S:Fm$s$0_0$0({1}SC:U),E,0,9"},
+     "FILE m\nFUNC f\nDEFS x 0:0x8 %U08\nENDF\nDEFS s 0:0x9 %U08\n", ""},
+    {{"S:Lm.f$x$1_0$1({1}SC:U),E,0,8", "S:Fn$s$0_0$0({1}SC:U),E,0,9"},
+     "FILE m\nFUNC f\nDEFS x 0:0x8 %U08\nENDF\nENDFILE\nFILE n\nDEFS s 0:0x9 %U08\n", ""},
     {{"S:Fa.c$x$0$0({1}SC:U),E,0,1", "S:Fb.c$y$0$0({1}SC:U),E,0,2"},
      "FILE a.c\nDEFS x 0:0x1 %U08\nENDFILE\nFILE b.c\nDEFS y 0:0x2 %U08\n", ""},
     {{"S:G$pt$0$0({6}DA2d,DG,SC:S),A,0,16"}, "DEF pt d1:0x10 %>*S08[2]\n", ""},

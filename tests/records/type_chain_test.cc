@@ -44,6 +44,14 @@ const ChainRow kChainRows[] = {
     {"({1}SB0$3:U)", true, 1, "uint:3@0", ""},
     {"({1}SB4$2:S)", true, 1, "int:2@4", ""},
     {"({1}SB4$2)", true, 1, "int:2@4", ""},
+    // A bit variable, a bit temporary and a function returning a bit, as newer compilers
+    // write them: one-bit (or zero-width) fields at bit 0, plain bits outside a structure.
+    {"({1}SB0$1:U)", true, 1, "B08", ""},
+    {"({1}SB0$0:S)", true, 1, "B08", ""},
+    {"({1}SB0$1:S)", true, 1, "B08", ""},
+    {"({1}DF,SB0$1:U)", true, 1, "B08", ""},
+    {"({1}SB1$1:U)", true, 1, "uint:1@1", ""},
+    {"({1}SB0$2:U)", true, 1, "uint:2@0", ""},
     {"({3}DG,STnode:S)", true, 3, ">*node", ""},
     {"({4}ST__00010000:S)", true, 4, "main__00010000", ""},
     {"({4}ST__10010000:S)", true, 4, "__10010000", ""},
@@ -94,19 +102,23 @@ struct TagRow {
   const char* chain;
   const char* currentFile;
   const char* structTag;
+  const char* typeText;
 };
 
 const TagRow kTagRows[] = {
-    {"({4}STnode:S),Z", "main", "node"},
-    {"({3}DG,STnode:S),Z", "main", "node"},
-    {"({8}DA2d,STpt:S),Z", "main", "pt"},
-    {"({4}ST__00010000:S),Z", "main", "main__00010000"},
-    {"({4}ST__00010000:S),Z", "main.c", "main.c__00010000"},
-    {"({4}ST__00010000:S),Z", "", "__00010000"},
-    {"({2}SI:S),Z", "main", ""},
+    {"({4}STnode:S),Z", "main", "node", "node"},
+    {"({3}DG,STnode:S),Z", "main", "node", ">*node"},
+    {"({8}DA2d,STpt:S),Z", "main", "pt", "pt[2]"},
+    {"({4}ST__00010000:S),Z", "main", "main__00010000", "main__00010000"},
+    {"({4}ST__00010000:S),Z", "main.c", "main.c__00010000", "main.c__00010000"},
+    {"({4}ST__00010000:S),Z", "", "__00010000", "__00010000"},
+    {"({2}SI:S),Z", "main", "", "S16"},
+    // A one-bit member is a bit-field of its structure, not a bit variable.
+    {"({1}SB0$1:U),Z", "main", "", "uint:1@0"},
+    {"({1}SB0$0:S),Z", "main", "", "int:0@0"},
 };
 
-TEST_F(TypeChainTest, MembersKeepTheirStructureTag) {
+TEST_F(TypeChainTest, MembersKeepTheirStructureTagAndFields) {
   for (const TagRow& r : kTagRows) {
     SCOPED_TRACE(std::string(r.chain) + " in " + r.currentFile);
     file.enterFile(r.currentFile);
@@ -116,6 +128,7 @@ TEST_F(TypeChainTest, MembersKeepTheirStructureTag) {
     scanner.next();
     ASSERT_TRUE(member.parseTypeChain(scanner, file));
     EXPECT_EQ(r.structTag, member.structTag);
+    EXPECT_EQ(r.typeText, member.typeText);
     EXPECT_EQ(",Z", scanner.rest());
   }
 }
