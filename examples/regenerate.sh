@@ -15,10 +15,13 @@ libsrc=${SDCC_LIBSRC:-/usr/share/sdcc/lib/src}
 command -v sdcc >/dev/null || { echo "sdcc is not installed (apt-get install sdcc)" >&2; exit 1; }
 [ -x "$torvane" ] || { echo "no torvane at $torvane: build it first" >&2; exit 1; }
 
-# Keeps the sources and the four committed outputs of one example; drops the rest.
+# Keeps the sources and the four committed outputs of one example; drops the rest. The
+# linker heads every page of its map with a banner line naming other products; only the
+# banners go, every other line of the map stays as the linker wrote it.
 tidy() {
   find "$1" -type f ! -name '*.c' ! -name '*.h' ! -name '*.cdb' ! -name '*.map' \
     ! -name '*.ihx' ! -name '*.dvk' -delete
+  sed -i '/^\f\?ASxxxx Linker/d' "$1"/*.map
 }
 
 convert() {

@@ -1,5 +1,5 @@
 // Inputs too large to keep as files, made when the test runs and converted by the real
-// binary: each must end with its documented outcome in bounded time and memory.
+// binary: each must end with the outcome its test states, in bounded time.
 
 #include <gtest/gtest.h>
 
