@@ -8,6 +8,10 @@
 #include "cdb/line_reader.h"
 #include "cdb/record_reader.h"
 #include "output/command_file.h"
+#include "records/function_record.h"
+#include "records/module_record.h"
+#include "records/struct_record.h"
+#include "records/symbol_record.h"
 
 // A command file held in memory with its messages captured: records are parsed from
 // lines as the reader would hand them over, and written() shows what followed the header.
@@ -18,7 +22,8 @@ struct MemoryCommandFile {
     headerSize = out.size();
   }
 
-  bool parseLine(std::string_view line) { return readRecord(line, file); }
+  // One line, read as the reader reads it from a file.
+  bool parseLine(std::string_view line) { return readAll(std::string(line) + "\n"); }
   bool readAll(std::string_view cdb) {
     LineReader input(cdb);
     return readRecords(input, file);

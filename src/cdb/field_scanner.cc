@@ -61,15 +61,13 @@ char FieldScanner::readUntil(std::string_view& text, std::string_view delimiters
   // than a search of the set for every character.
   const char* p = cursor_;
   const char d0 = delimiters[0];
-  const char d1 = delimiters.size() > 1 ? delimiters[1] : d0;
-  const char d2 = delimiters.size() > 2 ? delimiters[2] : d1;
   if (delimiters.size() == 1) {
     const void* found = std::memchr(p, d0, static_cast<std::size_t>(end_ - p));
     p = found ? static_cast<const char*>(found) : end_;
-  } else if (delimiters.size() <= 3) {
-    while (p < end_ && *p != d0 && *p != d1 && *p != d2) ++p;
   } else {
-    while (p < end_ && delimiters.find(*p) == std::string_view::npos) ++p;
+    const char d1 = delimiters[1];
+    const char d2 = delimiters.size() > 2 ? delimiters[2] : d1;
+    while (p < end_ && *p != d0 && *p != d1 && *p != d2) ++p;
   }
   text = std::string_view(cursor_, static_cast<std::size_t>(p - cursor_));
   if (p == end_) return '\0';

@@ -39,8 +39,8 @@ class FieldScanner {
     return after;
   }
 
-  /// Reads the text up to the first of `delimiters`, then consumes and returns that
-  /// delimiter. Without one, `text` is the rest of the line, NUL is returned and the
+  /// Reads the text up to the first of `delimiters` (one to three characters), then
+  /// consumes and returns that delimiter. Without one, `text` is the rest of the line, NUL is returned and the
   /// cursor stays where it was.
   char readUntil(std::string_view& text, std::string_view delimiters);
 

@@ -15,11 +15,11 @@
 namespace {
 
 // Parses a stored record kind and hands it to its list, which owns it from then on.
-template <class Record, RecordList CommandFile::*list>
+template <class Record, RecordList<Record> CommandFile::*list>
 bool readStored(FieldScanner& scanner, CommandFile& file) {
   auto record = std::make_unique<Record>();
   if (!record->parse(scanner, file)) return false;
-  (file.*list).append(record.release());
+  (file.*list).append(std::move(record));
   return true;
 }
 
@@ -73,11 +73,6 @@ bool rejectNul(std::string_view line, CommandFile& file) {
 }
 
 }  // namespace
-
-bool readRecord(std::string_view line, CommandFile& file) {
-  if (line.find('\0') != std::string_view::npos) return rejectNul(line, file);
-  return dispatch(line, file);
-}
 
 bool readRecords(LineReader& input, CommandFile& file) {
   std::string_view line;

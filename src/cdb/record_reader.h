@@ -9,5 +9,3 @@ class LineReader;
 /// is not accepted, after its message, or when the input could not be read to its end.
 [[nodiscard]] bool readRecords(LineReader& input, CommandFile& file);
 
-/// Frames one line (record letter, colon) and hands the rest to its record kind.
-[[nodiscard]] bool readRecord(std::string_view line, CommandFile& file);

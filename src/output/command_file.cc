@@ -1,9 +1,14 @@
 #include "output/command_file.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstring>
+
+#include "records/function_record.h"
+#include "records/module_record.h"
+#include "records/struct_record.h"
+#include "records/symbol_record.h"
 
 namespace {
 
@@ -12,39 +17,38 @@ const char* const kHeader[] = {
     "SMALLPOINTERSIZE 1", "POINTERSIZE 2", "LARGEPOINTERSIZE 3",
 };
 
-// The debugger's memory page for each address-space letter A to K; every other byte
-// takes the entry of K.
-constexpr unsigned kPages[] = {0xD1, 0x0, 0xC, 0xC, 0x0, 0xD, 0x0, 0xB, 0x1, 0xB1, 0xC};
-constexpr unsigned kDefaultPage = 10;
-
-// Writes `value` in lower-case hexadecimal digits, without leading zeros, ending at `end`;
-// returns where the digits begin.
-char* hexDigits(char* end, uint32_t value) {
-  char* p = end;
-  do {
-    *--p = "0123456789abcdef"[value & 0xF];
-    value >>= 4;
-  } while (value != 0);
-  return p;
+// The debugger's memory page for an address-space letter, in hexadecimal.
+std::string_view pageOf(char space) {
+  switch (space) {
+    case 'A':  // external stack
+      return "d1";
+    case 'B':  // internal stack
+    case 'E':  // internal RAM
+    case 'G':  // internal RAM, indirectly addressed
+      return "0";
+    case 'F':  // external RAM
+    case 'P':  // paged external RAM, which lives in external RAM too
+      return "d";
+    case 'H':  // bit space
+      return "b";
+    case 'I':  // special function registers
+      return "1";
+    case 'J':  // special function register bits
+      return "b1";
+    default:  // code (C, D, K) and every letter the debugger has no page for
+      return "c";
+  }
 }
 
 }  // namespace
 
-CommandFile::~CommandFile() {
-  close();
-  structures.deleteAll();
-  functions.deleteAll();
-  symbols.deleteAll();
-  modules.deleteAll();
-}
+// Closing twice is harmless: the second close finds no scope and no open file. The
+// lists delete their records with the command file.
+CommandFile::CommandFile() = default;
+CommandFile::~CommandFile() { close(); }
 
 bool CommandFile::open(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "w");
-  if (!f) return false;
-  // Every line is handed over whole by a single write, so stdio's own buffer would only
-  // add a copy.
-  std::setvbuf(f, nullptr, _IONBF, 0);
-  file_ = f;
+  if (!file_.create(path)) return false;
   state_ = State::open;
   for (const char* line : kHeader) {
     writeText(line);
@@ -68,65 +72,56 @@ void CommandFile::close() {
   writeText("MODE 2");
   if (state_ != State::open) return;
   deliverLine();
-  if (file_ && std::fclose(file_) != 0) noteWriteFailure();
-  file_ = nullptr;
+  if (!file_.close()) noteWriteFailure();
   buffer_ = nullptr;
   state_ = State::closed;
 }
 
-void CommandFile::growLine(std::size_t size) {
-  std::size_t capacity = std::max<std::size_t>(256, 2 * (lineSize_ + size));
-  std::unique_ptr<char[]> larger(new char[capacity]);
-  if (lineSize_ > 0) std::memcpy(larger.get(), line_.get(), lineSize_);
-  line_ = std::move(larger);
-  lineCapacity_ = capacity;
+// "0x" and the value in lower-case hexadecimal digits, without leading zeros.
+void CommandFile::writeHex(uint32_t value) {
+  char digits[2 + 8];
+  char* end = digits + sizeof digits;
+  char* p = end;
+  do {
+    *--p = "0123456789abcdef"[value & 0xF];
+    value >>= 4;
+  } while (value != 0);
+  *--p = 'x';
+  *--p = '0';
+  line_.append(p, static_cast<std::size_t>(end - p));
 }
 
 void CommandFile::writeNumber(int32_t value, int base) {
   if (state_ != State::open) return;
-  char digits[12];
-  char* end = digits + sizeof digits;
   if (base == 16) {
-    char* p = hexDigits(end, static_cast<uint32_t>(value));
-    *--p = 'x';
-    *--p = '0';
-    append(p, static_cast<std::size_t>(end - p));
+    writeHex(static_cast<uint32_t>(value));
     return;
   }
-  auto result = std::to_chars(digits, end, value);
-  append(digits, static_cast<std::size_t>(result.ptr - digits));
+  char digits[12];
+  auto result = std::to_chars(digits, digits + sizeof digits, value);
+  line_.append(digits, static_cast<std::size_t>(result.ptr - digits));
 }
 
 void CommandFile::writeSpaceAddress(char space, int32_t address) {
   if (state_ != State::open) return;
-  // The letter's distance from 'A' as a byte: only A to K land inside the table.
-  // Paged external RAM (P) lives in external data memory, the page of F.
-  if (space == 'P') space = 'F';
-  unsigned index = static_cast<unsigned char>(static_cast<unsigned char>(space) - 'A');
-  if (index > kDefaultPage) index = kDefaultPage;
-  char text[24];
-  char* end = text + sizeof text;
-  char* p = hexDigits(end, static_cast<uint32_t>(address));
-  *--p = 'x';
-  *--p = '0';
-  *--p = ':';
-  p = hexDigits(p, kPages[index]);
-  append(p, static_cast<std::size_t>(end - p));
+  line_.append(pageOf(space));
+  line_ += ':';
+  writeHex(static_cast<uint32_t>(address));
 }
 
 void CommandFile::endLine() {
   if (state_ != State::open) return;
-  append("\n", 1);
+  line_ += '\n';
   deliverLine();
 }
 
 void CommandFile::deliverLine() {
   if (buffer_) {
-    buffer_->append(line_.get(), lineSize_);
-  } else if (file_ && !writeFailed()) {
-    if (std::fwrite(line_.get(), 1, lineSize_, file_) != lineSize_) noteWriteFailure();
+    buffer_->append(line_);
+  } else if (file_.isOpen() && !writeFailed()) {
+    if (!file_.write(line_)) noteWriteFailure();
   }
-  lineSize_ = 0;
+  line_.clear();
 }
 
 void CommandFile::noteWriteFailure() {

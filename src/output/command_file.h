@@ -1,15 +1,17 @@
 #pragma once
 
 #include <cstdint>
-#include <cstddef>
-#include <cstdio>
-#include <cstring>
-#include <memory>
 #include <string>
 #include <string_view>
 
 #include "records/debug_record.h"
-#include "records/text_pool.h"
+#include "util/output_file.h"
+#include "util/text_pool.h"
+
+class FunctionRecord;
+class ModuleRecord;
+class StructRecord;
+class SymbolRecord;
 
 /// The command file for the debugger, and owner of every stored record. It writes the
 /// header and trailer, numbers and target addresses in the debugger's forms, and the
@@ -17,7 +19,7 @@
 /// file when it is ended. Conversion messages for the user go through it as well.
 class CommandFile {
  public:
-  CommandFile() = default;
+  CommandFile();
   ~CommandFile();
   CommandFile(const CommandFile&) = delete;
   CommandFile& operator=(const CommandFile&) = delete;
@@ -35,7 +37,7 @@ class CommandFile {
 
   /// Appends text to the current line; discarded while the file is not open.
   void writeText(std::string_view text) {
-    if (state_ == State::open) append(text.data(), text.size());
+    if (state_ == State::open) line_.append(text);
   }
 
   /// Appends `value` in decimal, or for base 16 as "0x" and lower-case hexadecimal digits
@@ -81,31 +83,22 @@ class CommandFile {
 
   TextPool pool;
   bool usesStackRelative = false;
-  RecordList modules;
-  RecordList symbols;
-  RecordList functions;
-  RecordList structures;
+  RecordList<ModuleRecord> modules;
+  RecordList<SymbolRecord> symbols;
+  RecordList<FunctionRecord> functions;
+  RecordList<StructRecord> structures;
 
  private:
   enum class State { notOpen, open, closed };
 
-  void append(const char* text, std::size_t size) {
-    if (size == 0) return;  // an empty view may have no storage at all
-    if (size > lineCapacity_ - lineSize_) growLine(size);
-    std::memcpy(line_.get() + lineSize_, text, size);
-    lineSize_ += size;
-  }
-  void growLine(std::size_t size);
+  void writeHex(uint32_t value);
   void deliverLine();
   void noteWriteFailure();
 
   State state_ = State::notOpen;
-  std::FILE* file_ = nullptr;
+  OutputFile file_;
   std::string* buffer_ = nullptr;
-  // The line being composed; it goes to the file whole when it is ended.
-  std::unique_ptr<char[]> line_;
-  std::size_t lineSize_ = 0;
-  std::size_t lineCapacity_ = 0;
+  std::string line_;  // the line being composed; it goes to the file whole when ended
   std::string currentFile_;
   std::string currentFunction_;
   std::string writeError_;

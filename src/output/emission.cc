@@ -2,6 +2,9 @@
 // four sections, each under a REM line.
 
 #include "output/command_file.h"
+#include "records/function_record.h"
+#include "records/module_record.h"
+#include "records/struct_record.h"
 #include "records/symbol_record.h"
 
 bool CommandFile::emitAll() {
@@ -16,9 +19,9 @@ bool CommandFile::emitAll() {
   // The debugger resolves stack-relative symbols through the frame pointer register,
   // which the library module _bp.c defines as a global.
   if (usesStackRelative) {
-    if (const auto* bp = static_cast<const SymbolRecord*>(symbols.find("bp", 'G', "", 0, 0))) {
+    if (const SymbolRecord* bp = symbols.find({"bp", 'G', "", 0, 0})) {
       writeText("DEFREG bp 0:");
-      writeNumber(bp->linkedAddress(), 16);
+      writeNumber(bp->address.value(), 16);
       writeText(" 1");
       endLine();
     } else {

@@ -29,10 +29,10 @@ bool FunctionRecord::emit(CommandFile& file) {
   file.writeText(keyword);
   file.writeText(name);
   file.writeText(" C:");
-  file.writeNumber(linkedAddress(), 16);
+  file.writeNumber(address.value(), 16);
   file.endLine();
   file.writeText("ENDF C:");
-  file.writeNumber(linkedEndAddress(), 16);
+  file.writeNumber(endAddress.value(), 16);
   file.endLine();
   return SymbolRecord::emit(file);
 }

@@ -16,12 +16,5 @@ class FunctionRecord : public SymbolRecord {
   [[nodiscard]] bool emit(CommandFile& file) override;
 
   std::string_view sourceFile;
-  int32_t endAddress = 0;  ///< 0 until a link record gives the end
-
-  /// The end address the last end link of this identity bound, or else `endAddress`.
-  int32_t linkedEndAddress() const { return linkedEnd ? *linkedEnd : endAddress; }
-
-  // See note [binding every copy] in link_record.cc.
-  const int32_t* linkedEnd = nullptr;
-  int32_t linkedEndCell = 0;
+  LinkedAddress endAddress;  ///< 0 until a link record gives the end
 };

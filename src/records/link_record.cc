@@ -11,24 +11,23 @@ namespace {
 // A linked program repeats a global's record in every module that declares it: all
 // copies are one symbol at one address, so a link record binds its address to every
 // record of its identity read before it, and the last link wins. Rather than rewrite
-// every copy at every link, which costs copies times links, the copies share one cell
-// kept in the first of them. A link sets the cell and points at it the copies that do
-// not point there yet: those read since the identity's previous link, which the index
-// keeps right behind the first record, newest first. So every copy is attached once,
-// and each link costs one lookup however many copies and links there are. A copy read
-// after the last link points nowhere and keeps its own address.
-template <class Record>
-void bindAll(const RecordList& list, const LinkRecord& link, uint32_t hash,
-             int32_t Record::*cell, const int32_t* Record::*linked) {
-  auto* first = static_cast<Record*>(
-      list.find(hash, link.name, link.scope, link.scopeName, link.block, link.level));
+// every copy at every link, which costs copies times links, the copies follow one
+// address kept in the first of them (LinkedAddress). A link binds it there and makes
+// follow it the copies that do not follow yet: those read since the identity's
+// previous link, which the index keeps right behind the first record, newest first.
+// So every copy is attached once, and each link costs one lookup however many copies
+// and links there are. A copy read after the last link follows nothing and keeps its
+// own address.
+template <class Record, class Owner>
+void bindAll(const RecordList<Record>& list, const RecordIdentity& identity, int32_t address,
+             LinkedAddress Owner::*bound) {
+  Record* first = list.find(identity);
   if (!first) return;
-  first->*cell = link.address;
-  first->*linked = &(first->*cell);
-  for (DebugRecord* r = list.nextOfIdentity(first); r; r = list.nextOfIdentity(r)) {
-    auto* copy = static_cast<Record*>(r);
-    if (copy->*linked) break;  // this one and all older ones share the cell already
-    copy->*linked = &(first->*cell);
+  const LinkedAddress& shared = first->*bound;
+  (first->*bound).bind(address);
+  for (Record* copy = list.nextOfIdentity(*first); copy; copy = list.nextOfIdentity(*copy)) {
+    if ((copy->*bound).follows()) break;  // this one and all older ones follow already
+    (copy->*bound).follow(shared);
   }
 }
 
@@ -49,14 +48,12 @@ bool LinkRecord::parse(FieldScanner& scanner, CommandFile& file) {
       scanner.readLevel(level);
       scanner.readNumber(block, 10);
       scanner.readNumber(address, 16);
-      uint32_t hash = RecordList::hashIdentity(name, scope, scopeName, block, level);
+      RecordIdentity id = identity();
       if (kind == 'X') {
-        bindAll(file.functions, *this, hash, &FunctionRecord::linkedEndCell,
-                &FunctionRecord::linkedEnd);
+        bindAll(file.functions, id, address, &FunctionRecord::endAddress);
       } else {
-        bindAll(file.symbols, *this, hash, &SymbolRecord::linkedCell, &SymbolRecord::linked);
-        bindAll<SymbolRecord>(file.functions, *this, hash, &SymbolRecord::linkedCell,
-                              &SymbolRecord::linked);
+        bindAll(file.symbols, id, address, &SymbolRecord::address);
+        bindAll(file.functions, id, address, &SymbolRecord::address);
       }
       return true;
     }

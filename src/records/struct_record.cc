@@ -25,12 +25,12 @@ bool StructRecord::parse(FieldScanner& scanner, CommandFile& file) {
     scanner.skip(2);  // "S:"
     auto member = std::make_unique<SymbolRecord>();
     if (!member->parse(scanner, file)) return file.fault("Failed definition of structure ", name);
-    member->address = offset;
+    member->address.own = offset;
     // The size is the largest end of any member (bit-fields share offsets); it is
     // summed wide so that absurd offsets cannot overflow.
     int64_t end = int64_t{offset} + member->size;
     if (end > size) size = end > INT32_MAX ? INT32_MAX : static_cast<int32_t>(end);
-    members.append(member.release());
+    members.append(std::move(member));
     scanner.accept(')');
   }
   return true;
@@ -47,32 +47,32 @@ bool StructRecord::emit(CommandFile& file) {
   if (emitted) return true;
   emitted = true;
 
+  // Each structure whose block waits, with the next of its members to look at.
   struct Visit {
     StructRecord* structure;
-    const DebugRecord* member;  // the next member to look at; null when all were seen
+    RecordList<SymbolRecord>::Iterator member;
   };
-  std::vector<Visit> pending{{this, members.nextAfter(nullptr)}};
+  std::vector<Visit> pending{{this, members.begin()}};
   while (!pending.empty()) {
     Visit& top = pending.back();
-    if (!top.member) {
-      top.structure->writeBlock(file);
+    StructRecord* from = top.structure;
+    if (!(top.member != from->members.end())) {
+      from->writeBlock(file);
       pending.pop_back();
       continue;
     }
-    const auto* member = static_cast<const SymbolRecord*>(top.member);
-    StructRecord* from = top.structure;
-    top.member = from->members.nextAfter(member);
-    if (member->structTag.empty()) continue;
+    const SymbolRecord& member = *top.member;
+    ++top.member;
+    if (member.structTag.empty()) continue;
 
-    auto* used =
-        static_cast<StructRecord*>(file.structures.find(member->structTag, 0, from->scopeName, 0, 0));
+    StructRecord* used = file.structures.find({member.structTag, '\0', from->scopeName, 0, 0});
     if (!used) {
       return file.fault("Undefined datatype ",
-                        std::string(member->structTag) + " in struct " + std::string(from->name));
+                        std::string(member.structTag) + " in struct " + std::string(from->name));
     }
     if (used->emitted) continue;
     used->emitted = true;
-    pending.push_back({used, used->members.nextAfter(nullptr)});
+    pending.push_back({used, used->members.begin()});
   }
   return true;
 }
@@ -81,14 +81,13 @@ void StructRecord::writeBlock(CommandFile& file) const {
   file.writeText("STRUCT 0 ");
   file.writeText(name);
   file.endLine();
-  for (const DebugRecord* r = members.nextAfter(nullptr); r; r = members.nextAfter(r)) {
-    const auto* member = static_cast<const SymbolRecord*>(r);
+  for (const SymbolRecord& member : members) {
     file.writeText("DEFT ");
-    file.writeNumber(member->address, 16);
+    file.writeNumber(member.address.own, 16);
     file.writeText(" ");
-    file.writeText(member->name);
+    file.writeText(member.name);
     file.writeText(" %");
-    file.writeText(member->typeText);
+    file.writeText(member.typeText);
     file.endLine();
   }
   file.writeText("ENDS ");

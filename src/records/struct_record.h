@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "records/debug_record.h"
+#include "records/symbol_record.h"
 
 class FieldScanner;
 
@@ -17,7 +18,7 @@ class StructRecord : public DebugRecord {
   /// members refer to; false when one of them is not defined in this structure's file.
   [[nodiscard]] bool emit(CommandFile& file) override;
 
-  RecordList members;
+  RecordList<SymbolRecord> members;
   int32_t size = 0;
   bool emitted = false;
 

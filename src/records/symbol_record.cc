@@ -23,7 +23,7 @@ bool SymbolRecord::parse(FieldScanner& scanner, CommandFile& file) {
   scanner.readNumber(stackNumber, 10);
   onStack = stackNumber != 0;
   if (onStack) file.usesStackRelative = true;
-  scanner.readNumber(address, 10);
+  scanner.readNumber(address.own, 10);
   // A register variable lists its registers in brackets; it has no address to write.
   if (addressSpace == 'R' && scanner.peek() == '[') {
     std::string_view list = scanner.rest();
@@ -74,7 +74,7 @@ bool SymbolRecord::emit(CommandFile& file) {
   file.writeText(command);
   file.writeText(name);
   file.writeText(" ");
-  int32_t location = linkedAddress();
+  int32_t location = address.value();
   if (onStack) {
     // The offset's magnitude as an unsigned number, so the most negative offset too
     // reads as bp-0x80000000.

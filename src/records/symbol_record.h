@@ -7,6 +7,30 @@
 
 class FieldScanner;
 
+/// An address a record gives itself, which the link records of its identity replace.
+/// See note [binding every copy] in link_record.cc.
+class LinkedAddress {
+ public:
+  /// The address the last link of this record's identity bound, or else `own`.
+  int32_t value() const { return shared_ ? *shared_ : own; }
+
+  /// In the first record of an identity: keeps `address` as the one bound last.
+  void bind(int32_t address) {
+    bound_ = address;
+    shared_ = &bound_;
+  }
+  /// True once this record follows a bound address.
+  bool follows() const { return shared_ != nullptr; }
+  /// Makes this record follow the address bound in `first`.
+  void follow(const LinkedAddress& first) { shared_ = &first.bound_; }
+
+  int32_t own = 0;  ///< as the record gives it
+
+ private:
+  int32_t bound_ = 0;
+  const int32_t* shared_ = nullptr;
+};
+
 /// A symbol of the program: a global, file-static or local variable (an S record), and
 /// the base of function records and of every structure member.
 class SymbolRecord : public DebugRecord {
@@ -23,17 +47,11 @@ class SymbolRecord : public DebugRecord {
   /// and, for a structure member, `structTag`; false when the chain is not understood.
   [[nodiscard]] bool parseTypeChain(FieldScanner& scanner, CommandFile& file);
 
-  /// The address the last link record of this identity bound, or else `address`.
-  int32_t linkedAddress() const { return linked ? *linked : address; }
-
   int32_t size = 0;
-  int32_t address = 0;  ///< as the record gives it (a member: its offset)
+  LinkedAddress address;  ///< a structure member's own address is its offset
   std::string_view typeText;
   std::string_view structTag;
   std::string_view registers;  ///< a register variable's bracketed register list
-  // See note [binding every copy] in link_record.cc.
-  const int32_t* linked = nullptr;  ///< the cell of the first record of this identity
-  int32_t linkedCell = 0;           ///< in that first record: the address bound last
   char addressSpace = '\0';
   bool onStack = false;
 };

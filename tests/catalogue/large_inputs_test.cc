@@ -64,27 +64,6 @@ TEST(LargeInputTest, MillionBlankLines) {
   EXPECT_EQ(kHeader + "FILE a\nLOAD big.ihx\nENDFILE\nMODE 2", both.dvk);
 }
 
-// A million structures, each referring to the next and written last first: the first
-// one's emission writes the whole chain before itself.
-TEST(LargeInputTest, MillionDeepStructureChain) {
-  const int kDepth = 1000000;
-  std::string input;
-  std::string expected = kHeader + "REM Modules\nREM Structures\n";
-  for (int i = 0; i < kDepth; ++i) {
-    std::string next = std::to_string(i + 1 < kDepth ? i + 1 : 0);
-    input += "T:Fm$s" + std::to_string(i) + "[({0}S:S$n$0$0({3}DG,STs" + next + ":S),Z,0,0)]\n";
-  }
-  for (int i = kDepth - 1; i >= 0; --i) {
-    std::string next = std::to_string(i + 1 < kDepth ? i + 1 : 0);
-    expected += "STRUCT 0 s" + std::to_string(i) + "\nDEFT 0x0 n %>*s" + next + "\nENDS 3\n";
-  }
-  expected += "REM Functions\nREM Symbols\nLOAD big.ihx\nMODE 2";
-  Converted c = convertInput(input);
-  EXPECT_EQ(0, c.run.exitCode);
-  EXPECT_EQ(kBanner, c.run.out);
-  EXPECT_TRUE(expected == c.dvk);
-}
-
 // A million copies of one symbol, all bound by one link record.
 TEST(LargeInputTest, MillionRecordsOfOneIdentity) {
   std::string input;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -28,13 +29,13 @@ class ProbeRecord : public DebugRecord {
   bool fails_;
 };
 
-DebugRecord* identified(DebugRecord* r, const char* name, char scope, const char* scopeName,
-                        int32_t block, int32_t level) {
-  r->name = name;
-  r->scope = scope;
-  r->scopeName = scopeName;
-  r->block = block;
-  r->level = level;
+template <class Record>
+std::unique_ptr<Record> identified(std::unique_ptr<Record> r, const RecordIdentity& id) {
+  r->name = id.name;
+  r->scope = id.scope;
+  r->scopeName = id.scopeName;
+  r->block = id.block;
+  r->level = id.level;
   return r;
 }
 
@@ -57,66 +58,53 @@ const MatchRow kMatchRows[] = {
 };
 
 TEST(DebugRecordTest, MatchesAllFiveIdentityValues) {
-  DebugRecord r;
-  identified(&r, "main", 'L', "blink", 1, 2);
+  auto r = identified(std::make_unique<DebugRecord>(), {"main", 'L', "blink", 1, 2});
+  RecordIdentityHash hash;
   for (const MatchRow& m : kMatchRows) {
     SCOPED_TRACE(std::string(m.name) + " " + m.scope + " " + m.scopeName + " " +
                  std::to_string(m.block) + " " + std::to_string(m.level));
-    EXPECT_EQ(m.matches, r.matches(m.name, m.scope, m.scopeName, m.block, m.level));
+    RecordIdentity id{m.name, m.scope, m.scopeName, m.block, m.level};
+    EXPECT_EQ(m.matches, r->matches(id));
+    EXPECT_EQ(m.matches, r->identity() == id);
+    if (m.matches) {
+      EXPECT_EQ(hash(r->identity()), hash(id));
+    }
   }
 }
 
 TEST(RecordListTest, FindReturnsTheFirstOfEqualIdentities) {
   std::vector<std::string> log;
-  RecordList list;
-  EXPECT_EQ(nullptr, list.find("x", 'G', "", 0, 0));
-  DebugRecord* first = identified(new ProbeRecord(&log, "1"), "x", 'G', "", 0, 0);
-  DebugRecord* other = identified(new ProbeRecord(&log, "2"), "x", 'G', "", 1, 0);
-  DebugRecord* second = identified(new ProbeRecord(&log, "3"), "x", 'G', "", 0, 0);
-  list.append(first);
-  list.append(other);
-  list.append(second);
-  EXPECT_EQ(first, list.find("x", 'G', "", 0, 0));
-  EXPECT_EQ(other, list.find("x", 'G', "", 1, 0));
-  EXPECT_EQ(nullptr, list.find("x", 'F', "", 0, 0));
+  RecordList<ProbeRecord> list;
+  EXPECT_EQ(nullptr, list.find({"x", 'G', "", 0, 0}));
+  list.append(identified(std::make_unique<ProbeRecord>(&log, "1"), {"x", 'G', "", 0, 0}));
+  ProbeRecord* first = &list.back();
+  list.append(identified(std::make_unique<ProbeRecord>(&log, "2"), {"x", 'G', "", 1, 0}));
+  ProbeRecord* other = &list.back();
+  list.append(identified(std::make_unique<ProbeRecord>(&log, "3"), {"x", 'G', "", 0, 0}));
+  ProbeRecord* second = &list.back();
+  EXPECT_EQ(first, list.find({"x", 'G', "", 0, 0}));
+  EXPECT_EQ(other, list.find({"x", 'G', "", 1, 0}));
+  EXPECT_EQ(nullptr, list.find({"x", 'F', "", 0, 0}));
 
   // Both equal records stay in the list, in order.
-  EXPECT_EQ(first, list.nextAfter(nullptr));
-  EXPECT_EQ(other, list.nextAfter(first));
-  EXPECT_EQ(second, list.nextAfter(other));
-  EXPECT_EQ(nullptr, list.nextAfter(second));
+  std::vector<ProbeRecord*> walked;
+  for (ProbeRecord& r : list) walked.push_back(&r);
+  EXPECT_EQ((std::vector<ProbeRecord*>{first, other, second}), walked);
 }
 
 TEST(RecordListTest, EmitEachStopsAtTheFirstFailure) {
   std::vector<std::string> log;
   CommandFile file;
   {
-    RecordList list;
+    RecordList<ProbeRecord> list;
     EXPECT_TRUE(list.emitEach(file));
-    list.append(new ProbeRecord(&log, "a"));
-    list.append(new ProbeRecord(&log, "b", /*fails=*/true));
-    list.append(new ProbeRecord(&log, "c"));
+    list.append(std::make_unique<ProbeRecord>(&log, "a"));
+    list.append(std::make_unique<ProbeRecord>(&log, "b", /*fails=*/true));
+    list.append(std::make_unique<ProbeRecord>(&log, "c"));
     EXPECT_FALSE(list.emitEach(file));
   }
   EXPECT_EQ((std::vector<std::string>{"emit a", "emit b", "delete a", "delete b", "delete c"}),
             log);
-}
-
-TEST(RecordListTest, DeleteAllEmptiesTheListThroughTheVirtualDestructor) {
-  std::vector<std::string> log;
-  RecordList list;
-  list.append(new ProbeRecord(&log, "a"));
-  list.append(new ProbeRecord(&log, "b"));
-  list.deleteAll();
-  EXPECT_EQ((std::vector<std::string>{"delete a", "delete b"}), log);
-  EXPECT_TRUE(list.empty());
-  EXPECT_EQ(nullptr, list.nextAfter(nullptr));
-
-  // The list is usable again: append after deleteAll links a fresh head and tail.
-  DebugRecord* r = new ProbeRecord(&log, "c");
-  list.append(r);
-  EXPECT_EQ(r, list.nextAfter(nullptr));
-  EXPECT_EQ(nullptr, list.nextAfter(r));
 }
 
 // A record that remembers its place in the order of appending.
@@ -135,27 +123,27 @@ TEST(RecordListTest, IndexedLookupAgreesWithTheWalk) {
   std::mt19937 random(7);
   auto pick = [&random](std::size_t n) { return static_cast<std::size_t>(random() % n); };
 
-  RecordList list;
+  RecordList<NumberedRecord> list;
   auto add = [&](int i) {
-    list.append(identified(new NumberedRecord(i), kNames[pick(5)], kScopes[pick(5)],
-                           kScopeNames[pick(5)], static_cast<int32_t>(pick(3)),
-                           static_cast<int32_t>(pick(3)) - 1));
+    list.append(identified(std::make_unique<NumberedRecord>(i),
+                           {kNames[pick(5)], kScopes[pick(5)], kScopeNames[pick(5)],
+                            static_cast<int32_t>(pick(3)), static_cast<int32_t>(pick(3)) - 1}));
   };
   for (int i = 0; i < 10000; ++i) add(i);  // before the first lookup builds the index
-  list.find("a", 'G', "", 0, 0);
+  (void)list.find({"a", 'G', "", 0, 0});
   for (int i = 10000; i < 20000; ++i) add(i);  // appended into the index
 
-  auto walked = [&list](const char* n, char sc, const char* sn, int32_t b, int32_t l) {
+  auto walked = [&list](const RecordIdentity& id) {
     std::vector<int> all;
-    for (const DebugRecord* r = list.nextAfter(nullptr); r; r = list.nextAfter(r)) {
-      if (r->matches(n, sc, sn, b, l)) all.push_back(static_cast<const NumberedRecord*>(r)->number);
+    for (const NumberedRecord& r : list) {
+      if (r.matches(id)) all.push_back(r.number);
     }
     return all;  // in list order: the first is what find must return
   };
-  auto indexed = [&list](const char* n, char sc, const char* sn, int32_t b, int32_t l) {
+  auto indexed = [&list](const RecordIdentity& id) {
     std::vector<int> all;
-    for (const DebugRecord* r = list.find(n, sc, sn, b, l); r; r = list.nextOfIdentity(r)) {
-      all.push_back(static_cast<const NumberedRecord*>(r)->number);
+    for (const NumberedRecord* r = list.find(id); r; r = list.nextOfIdentity(*r)) {
+      all.push_back(r->number);
     }
     if (!all.empty()) std::sort(all.begin() + 1, all.end());
     return all;
@@ -167,14 +155,13 @@ TEST(RecordListTest, IndexedLookupAgreesWithTheWalk) {
           for (int32_t l = -1; l < 2; ++l) {
             SCOPED_TRACE(std::string(n) + " " + sc + " " + sn + " " + std::to_string(b) + " " +
                          std::to_string(l));
-            EXPECT_EQ(walked(n, sc, sn, b, l), indexed(n, sc, sn, b, l));
+            RecordIdentity id{n, sc, sn, b, l};
+            EXPECT_EQ(walked(id), indexed(id));
           }
         }
       }
     }
   }
-  list.deleteAll();
-  EXPECT_EQ(nullptr, list.find("a", 'G', "", 0, 0));
 }
 
 }  // namespace

@@ -15,11 +15,9 @@ namespace {
 using LinkRecordTest = CommandFileTest;
 
 // The address each symbol of `list` ends with, in list order.
-std::vector<int32_t> addressesOf(const RecordList& list) {
+std::vector<int32_t> addressesOf(const RecordList<SymbolRecord>& list) {
   std::vector<int32_t> addresses;
-  for (auto* r = list.nextAfter(nullptr); r; r = list.nextAfter(r)) {
-    addresses.push_back(static_cast<SymbolRecord*>(r)->linkedAddress());
-  }
+  for (const SymbolRecord& r : list) addresses.push_back(r.address.value());
   return addresses;
 }
 
@@ -102,12 +100,12 @@ TEST_F(LinkRecordTest, BindsEveryRecordOfTheIdentity) {
   ASSERT_TRUE(parseLine("L:XG$dup$0$0:4F"));
 
   EXPECT_EQ((std::vector<int32_t>{0x40, 0x40, 3}), addressesOf(file.symbols));
-  for (auto* r = file.functions.nextAfter(nullptr); r; r = file.functions.nextAfter(r)) {
-    EXPECT_EQ(0x40, static_cast<FunctionRecord*>(r)->linkedAddress());
-    EXPECT_EQ(0x4f, static_cast<FunctionRecord*>(r)->linkedEndAddress());
+  for (const FunctionRecord& f : file.functions) {
+    EXPECT_EQ(0x40, f.address.value());
+    EXPECT_EQ(0x4f, f.endAddress.value());
   }
   // find keeps its first-match meaning.
-  EXPECT_EQ(file.symbols.nextAfter(nullptr), file.symbols.find("dup", 'G', "", 0, 0));
+  EXPECT_EQ(&file.symbols.front(), file.symbols.find({"dup", 'G', "", 0, 0}));
 }
 
 // Copies and links interleaved: a link reaches the copies read before it, the last link
@@ -131,10 +129,9 @@ TEST_F(LinkRecordTest, BindsAcrossLevelForms) {
   ASSERT_TRUE(parseLine("L:G$main$0$0:D7"));
   ASSERT_TRUE(parseLine("L:XG$main$0$0:153"));
   ASSERT_TRUE(parseLine("L:G$P0$0_0$0:80"));
-  auto* function = static_cast<FunctionRecord*>(file.functions.nextAfter(nullptr));
-  EXPECT_EQ(0xd7, function->linkedAddress());
-  EXPECT_EQ(0x153, function->linkedEndAddress());
-  EXPECT_EQ(0x80, static_cast<SymbolRecord*>(file.symbols.nextAfter(nullptr))->linkedAddress());
+  EXPECT_EQ(0xd7, file.functions.front().address.value());
+  EXPECT_EQ(0x153, file.functions.front().endAddress.value());
+  EXPECT_EQ(0x80, file.symbols.front().address.value());
 }
 
 // Two modules' static functions of one name stay apart by their module.function scope.
@@ -142,10 +139,7 @@ TEST_F(LinkRecordTest, LocalsOfSameNamedFunctionsStayApart) {
   ASSERT_TRUE(parseLine("S:La.helper$x$1_0$1({1}SC:U),E,0,0"));
   ASSERT_TRUE(parseLine("S:Lb.helper$x$1_0$1({1}SC:U),E,0,0"));
   ASSERT_TRUE(parseLine("L:Lb.helper$x$1_0$1:22"));
-  auto* first = static_cast<SymbolRecord*>(file.symbols.nextAfter(nullptr));
-  auto* second = static_cast<SymbolRecord*>(file.symbols.nextAfter(first));
-  EXPECT_EQ(0, first->linkedAddress());
-  EXPECT_EQ(0x22, second->linkedAddress());
+  EXPECT_EQ((std::vector<int32_t>{0, 0x22}), addressesOf(file.symbols));
 }
 
 TEST_F(LinkRecordTest, EndAddressReachesOnlyFunctions) {
@@ -153,11 +147,9 @@ TEST_F(LinkRecordTest, EndAddressReachesOnlyFunctions) {
   ASSERT_TRUE(parseLine("F:G$main$0$0({2}DF,SI:S),C,0,0,0,0,0"));
   ASSERT_TRUE(parseLine("L:XG$main$0$0:1F3"));
   ASSERT_TRUE(parseLine("L:G$main$0$0:100"));
-  auto* symbol = static_cast<SymbolRecord*>(file.symbols.nextAfter(nullptr));
-  auto* function = static_cast<FunctionRecord*>(file.functions.nextAfter(nullptr));
-  EXPECT_EQ(0x100, symbol->linkedAddress());
-  EXPECT_EQ(0x100, function->linkedAddress());
-  EXPECT_EQ(0x1f3, function->linkedEndAddress());
+  EXPECT_EQ(0x100, file.symbols.front().address.value());
+  EXPECT_EQ(0x100, file.functions.front().address.value());
+  EXPECT_EQ(0x1f3, file.functions.front().endAddress.value());
 }
 
 }  // namespace

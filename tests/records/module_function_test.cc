@@ -32,12 +32,8 @@ TEST_F(ModuleRecordTest, SwitchesTheFileAtOnce) {
     ASSERT_TRUE(parseLine(r.line));
     EXPECT_EQ(r.writtenWhileRead, out.substr(before));
     EXPECT_EQ(r.name, file.currentFile());
-    const DebugRecord* last = nullptr;
-    for (const DebugRecord* m = file.modules.nextAfter(nullptr); m; m = file.modules.nextAfter(m)) {
-      last = m;
-    }
-    ASSERT_NE(nullptr, last);
-    const auto* module = static_cast<const ModuleRecord*>(last);
+    ASSERT_FALSE(file.modules.empty());
+    const ModuleRecord* module = &file.modules.back();
     EXPECT_EQ(r.name, module->name);
     EXPECT_EQ(r.fileName, module->fileName);
     EXPECT_EQ('\0', module->scope);
@@ -61,14 +57,14 @@ TEST_F(FunctionRecordTest, RemembersTheFileCurrentWhenRead) {
     MemoryCommandFile m;
     for (const char* line : r.before) ASSERT_TRUE(m.parseLine(line));
     ASSERT_TRUE(m.parseLine("F:G$main$0$0({2}DF,SI:S),C,0,0,0,0,0"));
-    const auto* fn = static_cast<const FunctionRecord*>(m.file.functions.nextAfter(nullptr));
-    ASSERT_NE(nullptr, fn);
+    ASSERT_FALSE(m.file.functions.empty());
+    const FunctionRecord* fn = &m.file.functions.front();
     EXPECT_EQ(r.sourceFile, fn->sourceFile);
     EXPECT_EQ("main", fn->name);
     EXPECT_EQ("S16", fn->typeText);
     EXPECT_EQ('C', fn->addressSpace);
-    EXPECT_EQ(0, fn->linkedAddress());
-    EXPECT_EQ(0, fn->linkedEndAddress());
+    EXPECT_EQ(0, fn->address.value());
+    EXPECT_EQ(0, fn->endAddress.value());
     EXPECT_TRUE(m.file.symbols.empty());  // functions live in their own list only
   }
 }

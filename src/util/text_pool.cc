@@ -1,4 +1,4 @@
-#include "records/text_pool.h"
+#include "util/text_pool.h"
 
 #include <cstring>
 
