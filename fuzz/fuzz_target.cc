@@ -41,6 +41,21 @@ Result run(LineReader& input) {
   return r;
 }
 
+// The bytes as a stream read from its start, as a file would be.
+FILE* openStream(std::string& bytes) {
+#ifdef _WIN32
+  // Windows has no stream over memory: a temporary file holds the bytes.
+  FILE* stream = std::tmpfile();
+  if (stream) {
+    std::fwrite(bytes.data(), 1, bytes.size(), stream);
+    std::rewind(stream);
+  }
+  return stream;
+#else
+  return fmemopen(bytes.data(), bytes.size(), "rb");
+#endif
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -53,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   if (size > 0) {
     std::string copy(bytes);
-    if (FILE* stream = fmemopen(copy.data(), copy.size(), "rb")) {
+    if (FILE* stream = openStream(copy)) {
       LineReader blocks(stream, 1 + data[0] % 7);
       Result s = run(blocks);
       std::fclose(stream);

@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
   for (const fs::path& p : inputs) {
     std::ifstream in(p, std::ios::binary);
     if (!in) {
-      std::fprintf(stderr, "cannot read %s\n", p.c_str());
+      std::fprintf(stderr, "cannot read %s\n", p.string().c_str());
       return 1;
     }
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

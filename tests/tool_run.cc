@@ -1,7 +1,14 @@
 #include "tool_run.h"
 
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "util/wide_names.h"
+#else
 #include <sys/wait.h>
+#endif
 
 #include <cstdlib>
 #include <fstream>
@@ -31,6 +38,38 @@ fs::path captureBase() {
 
 }  // namespace
 
+#ifdef _WIN32
+// A path that cmd.exe takes: absolute, with a drive, in backslashes.
+std::string nativePath(const fs::path& path) {
+  return fs::absolute(path).make_preferred().string();
+}
+
+ToolRun runTool(const fs::path& directory, const std::string& arguments) {
+  fs::path base = captureBase();
+  fs::path out = base.string() + ".stdout";
+  fs::path err = base.string() + ".stderr";
+  std::string command = "cd /d \"" + nativePath(directory) + "\" && \"" +
+                        nativePath(TORVANE_BINARY) + "\" " + arguments + " >\"" +
+                        nativePath(out) + "\" 2>\"" + nativePath(err) + "\"";
+  ToolRun run;
+  run.exitCode = _wsystem(widen(command).c_str());
+  run.out = fromPlatformText(readFile(out));
+  run.err = fromPlatformText(readFile(err));
+  return run;
+}
+
+std::string fromPlatformText(const std::string& bytes) {
+  std::string text;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+    if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) {
+      ADD_FAILURE() << "a line end without CR at byte " << i;
+    }
+    text += bytes[i];
+  }
+  return text;
+}
+#else
 ToolRun runTool(const fs::path& directory, const std::string& arguments) {
   fs::path base = captureBase();
   fs::path out = base.string() + ".stdout";
@@ -44,6 +83,11 @@ ToolRun runTool(const fs::path& directory, const std::string& arguments) {
   run.err = readFile(err);
   return run;
 }
+
+std::string fromPlatformText(const std::string& bytes) { return bytes; }
+#endif
+
+std::string readOutput(const fs::path& path) { return fromPlatformText(readFile(path)); }
 
 fs::path scratchDirectory() {
   fs::path dir = fs::path(TORVANE_SCRATCH) / testName();

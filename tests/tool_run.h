@@ -17,4 +17,11 @@ ToolRun runTool(const std::filesystem::path& directory, const std::string& argum
 std::filesystem::path scratchDirectory();
 
 std::string readFile(const std::filesystem::path& path);
+
+// What torvane wrote as text (a command file, its messages), with the platform's line
+// end turned into a line feed. On Windows every line end must be CR LF: a bare line feed
+// fails the running test.
+std::string fromPlatformText(const std::string& bytes);
+// A command file torvane wrote, read through fromPlatformText.
+std::string readOutput(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);

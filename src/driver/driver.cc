@@ -12,6 +12,10 @@
 #include "driver/version.h"
 #include "output/command_file.h"
 
+#ifdef _WIN32
+#include "util/wide_names.h"
+#endif
+
 namespace {
 
 enum ExitCode : int {
@@ -57,16 +61,25 @@ struct FileCloser {
 };
 using InputFile = std::unique_ptr<std::FILE, FileCloser>;
 
+// A file name as typed (UTF-8 on Windows) as the file system takes it.
+std::filesystem::path pathOf(std::string_view name) {
+  return std::filesystem::u8path(name.begin(), name.end());
+}
+
 // Opens the CDB file for reading. A directory opens on some systems but cannot be read
 // as a file, so it fails here like a missing file.
 InputFile openInput(const char* name, std::string& why) {
+#ifdef _WIN32
+  InputFile input(_wfopen(widen(name).c_str(), L"rb"));
+#else
   InputFile input(std::fopen(name, "rb"));
+#endif
   if (!input) {
     why = std::strerror(errno);
     return nullptr;
   }
   std::error_code ec;
-  if (std::filesystem::is_directory(name, ec)) {
+  if (std::filesystem::is_directory(pathOf(name), ec)) {
     why = std::strerror(EISDIR);
     return nullptr;
   }
@@ -77,7 +90,7 @@ InputFile openInput(const char* name, std::string& why) {
 // too): creating it would truncate the input before it is read.
 bool sameFile(const char* input, const std::string& output) {
   std::error_code ec;
-  return std::filesystem::equivalent(input, output, ec) && !ec;
+  return std::filesystem::equivalent(pathOf(input), pathOf(output), ec) && !ec;
 }
 
 }  // namespace
@@ -95,7 +108,12 @@ bool convert(LineReader& input, CommandFile& file, std::string_view image) {
 }
 
 OutputNames deriveOutputNames(std::string_view inputName) {
+#ifdef _WIN32
+  // Both slashes separate folders, and a drive ("C:") belongs to the folder part.
+  std::size_t slash = inputName.find_last_of("/\\:");
+#else
   std::size_t slash = inputName.rfind('/');
+#endif
   std::size_t fileStart = slash == std::string_view::npos ? 0 : slash + 1;
   std::size_t dot = inputName.find('.', fileStart + 1);
   std::string base(inputName.substr(0, dot));

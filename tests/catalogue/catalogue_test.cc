@@ -86,7 +86,7 @@ std::string runCases(const std::vector<Case>& cases) {
     fs::create_directories(dir);
     writeFile(dir / "case.cdb", c.input);
     ToolRun run = runTool(dir, "case.cdb");
-    std::string dvk = readFile(dir / "case.dvk");
+    std::string dvk = readOutput(dir / "case.dvk");
 
     EXPECT_EQ(c.input, readFile(dir / "case.cdb")) << "the input changed";
     EXPECT_EQ("", run.err);
@@ -212,7 +212,7 @@ TEST(CatalogueTest, ControlZAtEveryPosition) {
     ToolRun b = runTool(cut, "case.cdb");
     EXPECT_EQ(b.exitCode, a.exitCode);
     EXPECT_EQ(b.out, a.out);
-    EXPECT_EQ(readFile(cut / "case.dvk"), readFile(withZ / "case.dvk"));
+    EXPECT_EQ(readOutput(cut / "case.dvk"), readOutput(withZ / "case.dvk"));
   }
 }
 

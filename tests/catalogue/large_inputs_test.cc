@@ -23,7 +23,7 @@ struct Converted {
 Converted convertInput(const std::string& input) {
   fs::path dir = scratchDirectory();
   writeFile(dir / "big.cdb", input);
-  Converted c{runTool(dir, "big.cdb"), readFile(dir / "big.dvk")};
+  Converted c{runTool(dir, "big.cdb"), readOutput(dir / "big.dvk")};
   EXPECT_TRUE(input == readFile(dir / "big.cdb")) << "the input changed";
   EXPECT_EQ("", c.run.err);
   return c;

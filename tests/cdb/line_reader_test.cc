@@ -103,8 +103,11 @@ TEST(LineReaderTest, LongLinesAcrossBlocks) {
 // A stream that cannot be read (a directory, on this system) is a read error, not an
 // empty input.
 TEST(LineReaderTest, ReadErrorIsNotTheEnd) {
+#ifdef _WIN32
+  GTEST_SKIP() << "a directory does not open as a stream on Windows";
+#endif
   std::filesystem::path dir = scratchDirectory();
-  std::FILE* f = std::fopen(dir.c_str(), "rb");
+  std::FILE* f = std::fopen(dir.string().c_str(), "rb");
   ASSERT_NE(nullptr, f);
   LineReader reader(f);
   std::string_view line;

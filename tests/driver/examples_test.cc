@@ -78,7 +78,7 @@ TEST_P(ExamplesTest, AgreesWithTheLinkerMap) {
   ASSERT_EQ(0, run.exitCode) << run.out << run.err;
   EXPECT_EQ(2u, linesOf(run.out).size()) << "messages beyond the banner:\n" << run.out;
   EXPECT_EQ("", run.err);
-  const std::string written = readFile(dir / "examples" / name / (name + ".dvk"));
+  const std::string written = readOutput(dir / "examples" / name / (name + ".dvk"));
   EXPECT_TRUE(written == readFile(source / (name + ".dvk")))
       << "the command file differs from the committed one";
 

@@ -4,6 +4,10 @@
 #
 #   cmake -DTORVANE=... -DCASE=name -DCASES=dir -DWORK=dir -DEXIT=n -P run_golden.cmake
 #
+# EMULATOR runs the binary where it cannot run itself (Wine, for a Windows build). With
+# CRLF set, the binary writes text with CR LF line ends, as Windows text mode does: the
+# expected command file and messages are compared with every line feed as CR LF.
+#
 # With GOLDEN_UPDATE=1 in the environment the expected files are rewritten from the
 # actual output instead, for review with git diff.
 
@@ -17,7 +21,7 @@ file(MAKE_DIRECTORY "${run_dir}")
 file(COPY "${CASES}/${CASE}.cdb" DESTINATION "${run_dir}")
 
 execute_process(
-  COMMAND "${TORVANE}" "${CASE}.cdb"
+  COMMAND ${EMULATOR} "${TORVANE}" "${CASE}.cdb"
   WORKING_DIRECTORY "${run_dir}"
   RESULT_VARIABLE exit_code
   OUTPUT_FILE "${WORK}/stdout"
@@ -48,6 +52,13 @@ function(compare actual expected what)
   if(NOT EXISTS "${expected}")
     file(WRITE "${WORK}/empty" "")
     set(expected "${WORK}/empty")
+  elseif(CRLF AND NOT what MATCHES "^the input")
+    # Expected files hold no NUL byte and no CR LF of their own.
+    get_filename_component(leaf "${expected}" NAME)
+    file(READ "${expected}" text)
+    string(REPLACE "\n" "\r\n" text "${text}")
+    file(WRITE "${WORK}/crlf.${leaf}" "${text}")
+    set(expected "${WORK}/crlf.${leaf}")
   endif()
   execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${actual}" "${expected}"
                   RESULT_VARIABLE differs)
