@@ -44,6 +44,16 @@ void LineReader::endAtControlZ(const char* from) {
   }
 }
 
+bool LineReader::peekLine(std::string_view& line) {
+  if (!nextLine(line)) return false;
+  // The line still stands in the buffer: reading goes on from its start again.
+  cursor_ = line.data();
+  searched_ = 0;
+  --lineNumber_;
+  findNul(cursor_);
+  return true;
+}
+
 bool LineReader::nextLine(std::string_view& line) {
   for (;;) {
     // Bytes searched before a refill are not searched again: a long line that arrives in
@@ -55,6 +65,7 @@ bool LineReader::nextLine(std::string_view& line) {
       searched_ = 0;
       lineHasNul_ = nul_ < stop;
       if (lineHasNul_) findNul(cursor_);
+      ++lineNumber_;
       return true;
     }
     searched_ = static_cast<std::size_t>(end_ - cursor_);
@@ -66,6 +77,7 @@ bool LineReader::nextLine(std::string_view& line) {
   lineHasNul_ = nul_ < end_;
   cursor_ = end_;
   searched_ = 0;
+  ++lineNumber_;
   return true;
 }
 

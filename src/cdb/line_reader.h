@@ -23,6 +23,13 @@ class LineReader {
   /// the input or after a read error.
   bool nextLine(std::string_view& line);
 
+  /// The next line as nextLine gives it, left to be read again by nextLine.
+  bool peekLine(std::string_view& line);
+
+  /// How many lines were delivered so far: the number of the line last delivered,
+  /// counting from 1.
+  std::size_t lineNumber() const { return lineNumber_; }
+
   /// True when the line last delivered holds a NUL byte.
   bool lineHasNul() const { return lineHasNul_; }
 
@@ -44,5 +51,6 @@ class LineReader {
   std::size_t searched_ = 0;      // bytes from the cursor known to hold no line feed
   const char* nul_ = nullptr;     // the first NUL byte from the cursor on, or end_
   bool lineHasNul_ = false;
+  std::size_t lineNumber_ = 0;
   std::string error_;
 };

@@ -11,6 +11,7 @@
 #include "cdb/record_reader.h"
 #include "driver/version.h"
 #include "output/command_file.h"
+#include "records/function_record.h"
 
 #ifdef _WIN32
 #include "util/wide_names.h"
@@ -43,6 +44,16 @@ const char* const kUsage[] = {
     "",
     "Output will be in file.dvk",
     "Finally run Drevik, and PLAY file.dvk to load the symbols and code.",
+};
+
+// One line per option, after the usage text of --help.
+const char* const kOptions[] = {
+    "",
+    "Options:",
+    "  -o, --output FILE  write the command file to FILE (default: file.dvk beside file.cdb)",
+    "  -h, --help         show this text and exit",
+    "  -V, --version      show the version and exit",
+    "  --                 end of options: the next argument is the file name",
 };
 
 void say(const char* line) {
@@ -95,9 +106,10 @@ bool sameFile(const char* input, const std::string& output) {
 
 }  // namespace
 
-bool convert(LineReader& input, CommandFile& file, std::string_view image) {
+bool convert(LineReader& input, CommandFile& file, std::string_view image, bool* readAll) {
   // Records are written out only when the whole input was accepted.
   bool converted = readRecords(input, file);
+  if (readAll) *readAll = converted;
   if (converted) converted = file.emitAll();
   // Whatever happened, the command file ends with its LOAD line and trailer.
   file.writeText("LOAD ");
@@ -120,15 +132,104 @@ OutputNames deriveOutputNames(std::string_view inputName) {
   return {base + ".dvk", base + ".ihx"};
 }
 
+namespace {
+
+// What the command line asks for.
+struct Request {
+  enum { convert, help, version, usage, unknownOption, missingValue } action = usage;
+  const char* inputName = nullptr;
+  const char* outputName = nullptr;  // null: derived from the input name
+  std::string_view option;           // the option at fault
+};
+
+Request only(decltype(Request::action) action, std::string_view option = {}) {
+  Request r;
+  r.action = action;
+  r.option = option;
+  return r;
+}
+
+// Options come before the file name; "--" ends them, a lone "-" is a file name, and
+// arguments after the file name are ignored.
+Request parseArguments(int argc, const char* const* argv) {
+  Request r;
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    if (arg == "--") {
+      if (i + 1 < argc) r.inputName = argv[i + 1];
+      break;
+    }
+    if (arg.size() < 2 || arg[0] != '-') {
+      r.inputName = argv[i];
+      break;
+    }
+    if (arg == "-h" || arg == "--help") return only(Request::help);
+    if (arg == "-V" || arg == "--version") return only(Request::version);
+    if (arg == "-o" || arg == "--output") {
+      if (i + 1 == argc) return only(Request::missingValue, arg);
+      r.outputName = argv[++i];
+      continue;
+    }
+    return only(Request::unknownOption, arg);
+  }
+  r.action = r.inputName ? Request::convert : Request::usage;
+  return r;
+}
+
+// A first line that is no record (a letter and a colon) means the input is no CDB file
+// at all: a map, an image or a source given by mistake.
+bool isRecordLine(std::string_view line) {
+  return line.size() >= 2 && line[1] == ':' &&
+         ((line[0] >= 'A' && line[0] <= 'Z') || (line[0] >= 'a' && line[0] <= 'z'));
+}
+
+// Functions no link record gave a start address: the file is of an unlinked module.
+void warnOfUnlinkedFunctions(const CommandFile& file) {
+  std::size_t unlinked = 0;
+  for (const FunctionRecord& f : file.functions) {
+    if (!f.address.follows()) ++unlinked;
+  }
+  if (unlinked == 0) return;
+  std::string line = "Warning: " + std::to_string(unlinked) + " of " +
+                     std::to_string(file.functions.size()) +
+                     " functions have no code address; convert the CDB file of the linked"
+                     " program";
+  say(line.c_str());
+}
+
+}  // namespace
+
 int runTorvane(int argc, const char* const* argv) {
+  Request request = parseArguments(argc, argv);
+  if (request.action == Request::version) {
+    say("torvane " TORVANE_VERSION);
+    return kConverted;
+  }
   for (const char* line : kBanner) say(line);
-  if (argc < 2) {
-    for (const char* line : kUsage) say(line);
-    return kNoInput;
+  switch (request.action) {
+    case Request::help:
+      for (const char* line : kUsage) say(line);
+      for (const char* line : kOptions) say(line);
+      return kConverted;
+    case Request::unknownOption:
+    case Request::missingValue: {
+      std::string line = "torvane: " + std::string(request.action == Request::unknownOption
+                                                        ? "unknown option "
+                                                        : "missing file name after ") +
+                         std::string(request.option);
+      say(line.c_str());
+      for (const char* usage : kUsage) say(usage);
+      return kNoInput;
+    }
+    case Request::usage:
+      for (const char* line : kUsage) say(line);
+      return kNoInput;
+    default:
+      break;
   }
 
   // Open the CDB file; nothing is created when it cannot be read.
-  const char* inputName = argv[1];
+  const char* inputName = request.inputName;
   std::string why;
   InputFile input = openInput(inputName, why);
   if (!input) {
@@ -136,8 +237,21 @@ int runTorvane(int argc, const char* const* argv) {
     return kNoInput;
   }
 
-  // Create the command file beside it, never over the input itself.
+  // A file that is no CDB file at all leaves the command file it would replace alone.
+  LineReader reader(input.get());
+  std::string_view first;
+  if (reader.peekLine(first) && !isRecordLine(first)) {
+    CommandFile unopened;  // takes the reader's message for the line, and writes nothing
+    (void)readRecords(reader, unopened);
+    say((std::string(inputName) + ":1: this record was not converted").c_str());
+    std::fprintf(stderr, "%s is not a CDB file; nothing was written\n", inputName);
+    std::fflush(stderr);
+    return kRecordRejected;
+  }
+
+  // Create the command file, never over the input itself.
   OutputNames names = deriveOutputNames(inputName);
+  if (request.outputName) names.commandFile = request.outputName;
   if (sameFile(inputName, names.commandFile)) {
     complain("Cannot open .dvk output file", "input and output are the same file");
     return kNoOutput;
@@ -148,10 +262,16 @@ int runTorvane(int argc, const char* const* argv) {
     return kNoOutput;
   }
 
-  // Convert, then report what went wrong with the files themselves.
-  LineReader reader(input.get());
-  bool converted = convert(reader, file, names.image);
+  // Convert, then say where a rejected record stands and what went wrong with the files.
+  bool readAll = false;
+  bool converted = convert(reader, file, names.image, &readAll);
+  if (!readAll && !reader.failed()) {
+    say((std::string(inputName) + ":" + std::to_string(reader.lineNumber()) +
+         ": this record was not converted")
+            .c_str());
+  }
   if (reader.failed()) complain("Cannot read .cdb input file", reader.error());
+  if (readAll && !reader.failed()) warnOfUnlinkedFunctions(file);
   if (file.writeFailed()) {
     complain("Cannot write .dvk output file", file.writeError());
     return kNoOutput;

@@ -19,8 +19,10 @@ class LineReader;
 /// Converts the CDB records of `input` into the open command file `file`: reads them all,
 /// writes them out when every line was accepted, ends with the LOAD line for `image` and
 /// closes the file. True when every record was converted; false after a rejected record
-/// (its message printed) or a read error (`input` tells which).
-bool convert(LineReader& input, CommandFile& file, std::string_view image);
+/// (its message printed) or a read error (`input` tells which). `readAll`, when given,
+/// tells whether every line was read and accepted.
+bool convert(LineReader& input, CommandFile& file, std::string_view image,
+             bool* readAll = nullptr);
 
 /// Runs one conversion for the command line and returns the process exit code.
 int runTorvane(int argc, const char* const* argv);

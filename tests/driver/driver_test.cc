@@ -105,6 +105,89 @@ TEST(DriverRunTest, NamesOutsideAscii) {
   }
 }
 
+struct OptionRow {
+  const char* arguments;
+  int exitCode;
+  const char* printed;  // a line the run must print on standard output
+  const char* files;    // the folder's listing afterwards
+};
+
+// In a folder holding prog.cdb (a module) and, beside it, an empty folder build/.
+const OptionRow kOptionRows[] = {
+    {"--help", 0, "  -o, --output FILE  write the command file to FILE", "build/ prog.cdb "},
+    {"-h", 0, "  --                 end of options: the next argument is the file name",
+     "build/ prog.cdb "},
+    {"-o build/p.dvk prog.cdb", 0, "", "build/ build/p.dvk prog.cdb "},
+    {"--output build/p.dvk prog.cdb", 0, "", "build/ build/p.dvk prog.cdb "},
+    {"-x prog.cdb", 1, "torvane: unknown option -x", "build/ prog.cdb "},
+    {"--verbose", 1, "torvane: unknown option --verbose", "build/ prog.cdb "},
+    {"-o", 1, "torvane: missing file name after -o", "build/ prog.cdb "},
+    {"prog.cdb -x", 0, "", "build/ prog.cdb prog.dvk "},  // after the name: ignored
+    {"-- -odd.cdb", 1, "", "build/ prog.cdb "},            // a file name, not an option
+    {"-", 1, "", "build/ prog.cdb "},                      // a file name, not standard input
+};
+
+TEST(DriverRunTest, Options) {
+  for (const OptionRow& r : kOptionRows) {
+    SCOPED_TRACE(r.arguments);
+    fs::path dir = scratchDirectory();
+    fs::create_directories(dir / "build");
+    writeFile(dir / "prog.cdb", "M:prog\n");
+    ToolRun run = runTool(dir, r.arguments);
+    EXPECT_EQ(r.exitCode, run.exitCode);
+    EXPECT_EQ(0u, run.out.find(kBanner));
+    EXPECT_NE(std::string::npos, run.out.find(r.printed)) << run.out;
+    EXPECT_EQ(r.files, listing(dir));
+  }
+}
+
+TEST(DriverRunTest, VersionIsOneLine) {
+  fs::path dir = scratchDirectory();
+  for (const char* option : {"--version", "-V"}) {
+    ToolRun run = runTool(dir, option);
+    EXPECT_EQ(0, run.exitCode);
+    EXPECT_EQ("torvane 4.2\n", run.out);
+    EXPECT_EQ("", listing(dir));
+  }
+}
+
+// -o writes the command file where it says; the LOAD line still names the image beside
+// the input, and the output may not be the input.
+TEST(DriverRunTest, OutputOptionNamesTheCommandFile) {
+  fs::path dir = scratchDirectory();
+  fs::create_directories(dir / "build");
+  writeFile(dir / "-odd.cdb", "M:odd\n");
+  EXPECT_EQ(0, runTool(dir, "-o build/odd.dvk -- -odd.cdb").exitCode);
+  EXPECT_NE(std::string::npos, readOutput(dir / "build/odd.dvk").find("\nLOAD -odd.ihx\n"));
+
+  ToolRun same = runTool(dir, "-o ./-odd.cdb -- -odd.cdb");
+  EXPECT_EQ(2, same.exitCode);
+  EXPECT_EQ("Cannot open .dvk output file: input and output are the same file\n", same.err);
+  EXPECT_EQ("M:odd\n", readFile(dir / "-odd.cdb"));
+}
+
+// A map or an image given in place of the CDB file leaves the good command file beside
+// it as it was.
+TEST(DriverRunTest, FileThatIsNoCdbFileTouchesNothing) {
+  const fs::path example = fs::path(TORVANE_EXAMPLES) / "blink";
+  fs::path dir = scratchDirectory();
+  for (const char* name : {"blink.cdb", "blink.map", "blink.ihx"}) {
+    fs::copy_file(example / name, dir / name);
+  }
+  ASSERT_EQ(0, runTool(dir, "blink.cdb").exitCode);
+  const std::string good = readFile(dir / "blink.dvk");
+  for (const char* name : {"blink.map", "blink.ihx"}) {
+    SCOPED_TRACE(name);
+    ToolRun run = runTool(dir, name);
+    EXPECT_EQ(3, run.exitCode);
+    EXPECT_NE(std::string::npos, run.out.find("\nBad CDB record format:"));
+    EXPECT_NE(std::string::npos,
+              run.out.find(std::string("\n") + name + ":1: this record was not converted\n"));
+    EXPECT_EQ(std::string(name) + " is not a CDB file; nothing was written\n", run.err);
+    EXPECT_TRUE(good == readFile(dir / "blink.dvk"));
+  }
+}
+
 TEST(DriverRunTest, MissingInputCreatesNothing) {
   fs::path dir = scratchDirectory();
   ToolRun run = runTool(dir, "absent.cdb");
@@ -202,7 +285,8 @@ TEST(DriverRunTest, FullDeviceIsAWriteFailure) {
   fs::create_symlink("/dev/full", dir / "prog.dvk");
   ToolRun run = runTool(dir, "prog.cdb");
   EXPECT_EQ(2, run.exitCode);  // a write failure outranks the rejected record
-  EXPECT_EQ(kBanner + "Unknown CDB record type Q\n", run.out);
+  EXPECT_EQ(kBanner + "Unknown CDB record type Q\nprog.cdb:2: this record was not converted\n",
+            run.out);
   EXPECT_EQ("Cannot write .dvk output file: No space left on device\n", run.err);
 }
 
