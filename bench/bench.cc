@@ -26,8 +26,8 @@ namespace fs = std::filesystem;
 namespace {
 
 struct Measured {
-  double seconds = 0;  // median of the repeats
-  double peakMb = 0;   // largest resident set of the repeats
+  double seconds = 0;  // wall time
+  double peakMb = 0;   // largest resident set
 };
 
 // Runs a program with its output discarded; returns its wall time and peak memory.
@@ -58,17 +58,9 @@ Measured runOnce(const std::vector<std::string>& argv, const fs::path& dir) {
   return m;
 }
 
-Measured median(const std::vector<std::string>& argv, const fs::path& dir, int repeat) {
-  Measured b;
-  std::vector<double> times;
-  for (int i = 0; i < repeat; ++i) {
-    Measured m = runOnce(argv, dir);
-    times.push_back(m.seconds);
-    b.peakMb = std::max(b.peakMb, m.peakMb);
-  }
+double medianOf(std::vector<double> times) {
   std::sort(times.begin(), times.end());
-  b.seconds = times[times.size() / 2];
-  return b;
+  return times[times.size() / 2];
 }
 
 void countLines(const fs::path& file, unsigned long long& lines, unsigned long long& bytes) {
@@ -98,18 +90,29 @@ struct Row {
   double inputMb;
 };
 
-// Converts `input` and runs the floor for the same output, both in `dir`.
+// Converts `input` and runs the floor for the same output, both in `dir`, in turn, so
+// that a machine whose speed drifts during the benchmark slows both alike.
 Row measure(const fs::path& dir, const fs::path& input, int repeat) {
   const std::string name = input.stem().string();
-  Measured t = median({TORVANE_BINARY, input.filename().string()}, dir, repeat);
+  const std::vector<std::string> convert = {TORVANE_BINARY, input.filename().string()};
+  Measured first = runOnce(convert, dir);
   unsigned long long outLines = 0, outBytes = 0;
   countLines(dir / (name + ".dvk"), outLines, outBytes);
-  Measured f = median({FLOOR_BINARY, input.filename().string(), std::to_string(outLines),
-                       std::to_string(outBytes), name + ".floor"},
-                      dir, repeat);
-  return {t.seconds, t.peakMb, f.seconds, fs::file_size(input) / 1048576.0};
+  const std::vector<std::string> floor = {FLOOR_BINARY, input.filename().string(),
+                                          std::to_string(outLines), std::to_string(outBytes),
+                                          name + ".floor"};
+  std::vector<double> times{first.seconds};
+  std::vector<double> floorTimes;
+  double peakMb = first.peakMb;
+  for (int i = 0; i < repeat; ++i) {
+    floorTimes.push_back(runOnce(floor, dir).seconds);
+    if (i + 1 == repeat) break;
+    Measured m = runOnce(convert, dir);
+    times.push_back(m.seconds);
+    peakMb = std::max(peakMb, m.peakMb);
+  }
+  return {medianOf(times), peakMb, medianOf(floorTimes), fs::file_size(input) / 1048576.0};
 }
-
 
 }  // namespace
 

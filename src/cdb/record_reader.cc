@@ -1,6 +1,5 @@
 #include "cdb/record_reader.h"
 
-#include <memory>
 #include <string>
 
 #include "cdb/field_scanner.h"
@@ -17,7 +16,7 @@ namespace {
 // Parses a stored record kind and hands it to its list, which owns it from then on.
 template <class Record, RecordList<Record> CommandFile::*list>
 bool readStored(FieldScanner& scanner, CommandFile& file) {
-  auto record = std::make_unique<Record>();
+  auto record = file.arena.make<Record>();
   if (!record->parse(scanner, file)) return false;
   (file.*list).append(std::move(record));
   return true;

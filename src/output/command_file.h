@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "records/debug_record.h"
+#include "util/arena.h"
 #include "util/output_file.h"
 #include "util/text_pool.h"
 
@@ -81,6 +82,8 @@ class CommandFile {
   /// The system's description of the first write failure.
   const std::string& writeError() const { return writeError_; }
 
+  // The arena and the pool come first, so that they outlive the records made in them.
+  Arena arena;
   TextPool pool;
   bool usesStackRelative = false;
   RecordList<ModuleRecord> modules;

@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "records/record_identity.h"
-#include "util/position_index.h"
+#include "util/arena.h"
+#include "util/pointer_index.h"
 
 class CommandFile;
 
@@ -30,23 +31,27 @@ class DebugRecord {
   [[nodiscard]] virtual bool emit(CommandFile& file);
 
   std::string_view name;
-  char scope = '\0';
   std::string_view scopeName;
-  int32_t block = 0;
-  int32_t level = 0;
 
  private:
   template <class Record>
   friend class RecordList;
   DebugRecord* sameIdentity_ = nullptr;  // see note [identity index]
+
+ public:
+  int32_t block = 0;
+  int32_t level = 0;
+  // Last, so that the single-byte fields of derived records fill the space behind it.
+  char scope = '\0';
 };
 
-/// The records of one kind, owned, in the order they were appended. Lookups by
+/// The records of one kind, owned, in the order they were appended. Records are made in
+/// an Arena, which must outlive the list. Lookups by
 /// identity take constant expected time: the first one builds an index, which appending
 /// then keeps up to date. Lists that are never searched carry no index.
 template <class Record>
 class RecordList {
-  using Owned = std::vector<std::unique_ptr<Record>>;
+  using Owned = std::vector<ArenaPtr<Record>>;
 
  public:
   /// Walks the records in order, as references.
@@ -74,18 +79,21 @@ class RecordList {
   Record& back() const { return *records_.back(); }
 
   /// Takes `record` and keeps it after the others; duplicates are kept.
-  void append(std::unique_ptr<Record> record) {
+  void append(ArenaPtr<Record> record) {
     records_.push_back(std::move(record));
-    if (index_) index(records_.size() - 1);
+    if (index_) index(*records_.back());
   }
 
   /// The first record appended with this identity, or null.
   Record* find(const RecordIdentity& identity) const {
+    return find(identity, RecordIdentityHash{}(identity));
+  }
+
+  /// As above, with the identity's hash already computed, for a caller that looks the
+  /// same identity up in several lists.
+  Record* find(const RecordIdentity& identity, std::size_t hash) const {
     if (!index_) buildIndex();
-    uint32_t at = index_->find(RecordIdentityHash{}(identity), [&](uint32_t position) {
-      return records_[position]->identity() == identity;
-    });
-    return at == PositionIndex::kNone ? nullptr : records_[at].get();
+    return index_->find(hash, [&](const Record& r) { return r.identity() == identity; });
   }
 
   /// Another record of the identity of `record`, which must be in this list; null after
@@ -110,31 +118,26 @@ class RecordList {
   // its first-match meaning. Later records of the same identity hang off the first,
   // newest first, so all copies of an identity are reached from one lookup.
   //
-  // note [position index]
-  // The index is a hand-made open-addressing table of positions with their hashes,
-  // because on a linked program of a million lines std::unordered_map keyed by the
-  // identity cost 15 % of the run where this table costs 6 %, and took the peak memory
-  // from 1.66 to 2.06 times the input.
+  // The index is a hand-made open-addressing table (PointerIndex) because on a linked
+  // program of a million lines std::unordered_map keyed by the identity cost 15 % of
+  // the run where this table costs 6 %, and took the peak memory from 1.66 to 2.06
+  // times the input.
   void buildIndex() const {
-    index_ = std::make_unique<PositionIndex>();
+    index_ = std::make_unique<PointerIndex<Record>>();
     index_->reserve(records_.size());
-    for (std::size_t i = 0; i < records_.size(); ++i) index(i);
+    for (const auto& r : records_) index(*r);
   }
 
-  void index(std::size_t position) const {
-    Record& record = *records_[position];
+  void index(Record& record) const {
     RecordIdentity identity = record.identity();
     record.sameIdentity_ = nullptr;
-    uint32_t first = index_->insert(RecordIdentityHash{}(identity),
-                                    static_cast<uint32_t>(position), [&](uint32_t at) {
-                                      return records_[at]->identity() == identity;
-                                    });
-    if (first == position) return;
-    Record& head = *records_[first];
-    record.sameIdentity_ = head.sameIdentity_;
-    head.sameIdentity_ = &record;
+    Record* first = index_->insert(RecordIdentityHash{}(identity), &record,
+                                   [&](const Record& r) { return r.identity() == identity; });
+    if (first == &record) return;
+    record.sameIdentity_ = first->sameIdentity_;
+    first->sameIdentity_ = &record;
   }
 
   Owned records_;
-  mutable std::unique_ptr<PositionIndex> index_;
+  mutable std::unique_ptr<PointerIndex<Record>> index_;
 };

@@ -1,8 +1,7 @@
 #include "records/struct_record.h"
 
-#include <memory>
+#include <deque>
 #include <string>
-#include <vector>
 
 #include "cdb/field_scanner.h"
 #include "output/command_file.h"
@@ -23,7 +22,7 @@ bool StructRecord::parse(FieldScanner& scanner, CommandFile& file) {
     scanner.skip(1);  // "{"
     scanner.readNumber(offset, 10);
     scanner.skip(2);  // "S:"
-    auto member = std::make_unique<SymbolRecord>();
+    auto member = file.arena.make<SymbolRecord>();
     if (!member->parse(scanner, file)) return file.fault("Failed definition of structure ", name);
     member->address.own = offset;
     // The size is the largest end of any member (bit-fields share offsets); it is
@@ -52,7 +51,9 @@ bool StructRecord::emit(CommandFile& file) {
     StructRecord* structure;
     RecordList<SymbolRecord>::Iterator member;
   };
-  std::vector<Visit> pending{{this, members.begin()}};
+  // A deque grows without moving what it holds: a chain a million deep costs its
+  // depth in visits, never twice that while a vector would reallocate.
+  std::deque<Visit> pending{{this, members.begin()}};
   while (!pending.empty()) {
     Visit& top = pending.back();
     StructRecord* from = top.structure;

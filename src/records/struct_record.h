@@ -18,9 +18,9 @@ class StructRecord : public DebugRecord {
   /// members refer to; false when one of them is not defined in this structure's file.
   [[nodiscard]] bool emit(CommandFile& file) override;
 
-  RecordList<SymbolRecord> members;
-  int32_t size = 0;
   bool emitted = false;
+  int32_t size = 0;
+  RecordList<SymbolRecord> members;
 
  private:
   void writeBlock(CommandFile& file) const;

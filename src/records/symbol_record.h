@@ -47,11 +47,11 @@ class SymbolRecord : public DebugRecord {
   /// and, for a structure member, `structTag`; false when the chain is not understood.
   [[nodiscard]] bool parseTypeChain(FieldScanner& scanner, CommandFile& file);
 
+  char addressSpace = '\0';
+  bool onStack = false;
   int32_t size = 0;
   LinkedAddress address;  ///< a structure member's own address is its offset
   std::string_view typeText;
   std::string_view structTag;
   std::string_view registers;  ///< a register variable's bracketed register list
-  char addressSpace = '\0';
-  bool onStack = false;
 };

@@ -3,22 +3,8 @@
 #include <cstring>
 
 std::string_view TextPool::keep(std::string_view text) {
-  if (text.empty()) return {};
-  if (text.size() > left_) {
-    // A text larger than a chunk gets a chunk of its own; the current chunk keeps
-    // serving the small texts that follow.
-    if (text.size() > kChunkSize / 4) {
-      chunks_.emplace_back(new char[text.size()]);
-      std::memcpy(chunks_.back().get(), text.data(), text.size());
-      return std::string_view(chunks_.back().get(), text.size());
-    }
-    chunks_.emplace_back(new char[kChunkSize]);  // not zeroed: every byte is written first
-    free_ = chunks_.back().get();
-    left_ = kChunkSize;
-  }
-  std::memcpy(free_, text.data(), text.size());
-  std::string_view kept(free_, text.size());
-  free_ += text.size();
-  left_ -= text.size();
-  return kept;
+  if (text.empty()) return {};  // an empty view may have no storage to copy from
+  char* copy = static_cast<char*>(memory_.allocate(text.size(), 1));
+  std::memcpy(copy, text.data(), text.size());
+  return std::string_view(copy, text.size());
 }

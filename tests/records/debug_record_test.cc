@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <random>
 #include <string>
@@ -29,8 +31,11 @@ class ProbeRecord : public DebugRecord {
   bool fails_;
 };
 
+// Records live in an arena, as the command file's do; it outlives every list below.
+Arena arena;
+
 template <class Record>
-std::unique_ptr<Record> identified(std::unique_ptr<Record> r, const RecordIdentity& id) {
+ArenaPtr<Record> identified(ArenaPtr<Record> r, const RecordIdentity& id) {
   r->name = id.name;
   r->scope = id.scope;
   r->scopeName = id.scopeName;
@@ -58,7 +63,7 @@ const MatchRow kMatchRows[] = {
 };
 
 TEST(DebugRecordTest, MatchesAllFiveIdentityValues) {
-  auto r = identified(std::make_unique<DebugRecord>(), {"main", 'L', "blink", 1, 2});
+  auto r = identified(arena.make<DebugRecord>(), {"main", 'L', "blink", 1, 2});
   RecordIdentityHash hash;
   for (const MatchRow& m : kMatchRows) {
     SCOPED_TRACE(std::string(m.name) + " " + m.scope + " " + m.scopeName + " " +
@@ -76,11 +81,11 @@ TEST(RecordListTest, FindReturnsTheFirstOfEqualIdentities) {
   std::vector<std::string> log;
   RecordList<ProbeRecord> list;
   EXPECT_EQ(nullptr, list.find({"x", 'G', "", 0, 0}));
-  list.append(identified(std::make_unique<ProbeRecord>(&log, "1"), {"x", 'G', "", 0, 0}));
+  list.append(identified(arena.make<ProbeRecord>(&log, "1"), {"x", 'G', "", 0, 0}));
   ProbeRecord* first = &list.back();
-  list.append(identified(std::make_unique<ProbeRecord>(&log, "2"), {"x", 'G', "", 1, 0}));
+  list.append(identified(arena.make<ProbeRecord>(&log, "2"), {"x", 'G', "", 1, 0}));
   ProbeRecord* other = &list.back();
-  list.append(identified(std::make_unique<ProbeRecord>(&log, "3"), {"x", 'G', "", 0, 0}));
+  list.append(identified(arena.make<ProbeRecord>(&log, "3"), {"x", 'G', "", 0, 0}));
   ProbeRecord* second = &list.back();
   EXPECT_EQ(first, list.find({"x", 'G', "", 0, 0}));
   EXPECT_EQ(other, list.find({"x", 'G', "", 1, 0}));
@@ -98,13 +103,42 @@ TEST(RecordListTest, EmitEachStopsAtTheFirstFailure) {
   {
     RecordList<ProbeRecord> list;
     EXPECT_TRUE(list.emitEach(file));
-    list.append(std::make_unique<ProbeRecord>(&log, "a"));
-    list.append(std::make_unique<ProbeRecord>(&log, "b", /*fails=*/true));
-    list.append(std::make_unique<ProbeRecord>(&log, "c"));
+    list.append(arena.make<ProbeRecord>(&log, "a"));
+    list.append(arena.make<ProbeRecord>(&log, "b", /*fails=*/true));
+    list.append(arena.make<ProbeRecord>(&log, "c"));
     EXPECT_FALSE(list.emitEach(file));
   }
   EXPECT_EQ((std::vector<std::string>{"emit a", "emit b", "delete a", "delete b", "delete c"}),
             log);
+}
+
+// Objects of every size, small ones packed into shared blocks and large ones in blocks
+// of their own, each aligned and none overlapping another.
+TEST(ArenaTest, KeepsObjectsApartAndAligned) {
+  struct alignas(16) Wide {
+    char bytes[48];
+  };
+  Arena local;
+  std::vector<ArenaPtr<char>> small;
+  std::vector<ArenaPtr<Wide>> wide;
+  std::vector<ArenaPtr<std::array<char, 100000>>> large;
+  for (int i = 0; i < 20000; ++i) {
+    small.push_back(local.make<char>(static_cast<char>(i)));
+    wide.push_back(local.make<Wide>());
+    if (i % 5000 == 0) large.push_back(local.make<std::array<char, 100000>>());
+  }
+  std::vector<std::pair<const char*, std::size_t>> spans;
+  for (const auto& p : small) spans.push_back({p.get(), 1});
+  for (const auto& p : wide) {
+    EXPECT_EQ(0u, reinterpret_cast<std::uintptr_t>(p.get()) % 16);
+    spans.push_back({reinterpret_cast<const char*>(p.get()), sizeof(Wide)});
+  }
+  for (const auto& p : large) spans.push_back({p->data(), p->size()});
+  std::sort(spans.begin(), spans.end());
+  for (std::size_t i = 1; i < spans.size(); ++i) {
+    ASSERT_LE(spans[i - 1].first + spans[i - 1].second, spans[i].first);
+  }
+  for (int i = 0; i < 20000; ++i) EXPECT_EQ(static_cast<char>(i), *small[i]);
 }
 
 // A record that remembers its place in the order of appending.
@@ -125,7 +159,7 @@ TEST(RecordListTest, IndexedLookupAgreesWithTheWalk) {
 
   RecordList<NumberedRecord> list;
   auto add = [&](int i) {
-    list.append(identified(std::make_unique<NumberedRecord>(i),
+    list.append(identified(arena.make<NumberedRecord>(i),
                            {kNames[pick(5)], kScopes[pick(5)], kScopeNames[pick(5)],
                             static_cast<int32_t>(pick(3)), static_cast<int32_t>(pick(3)) - 1}));
   };

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <new>
+#include <utility>
+#include <vector>
+
+/// Destroys an object made in an Arena; its memory goes back with the arena.
+struct ArenaDelete {
+  template <class T>
+  void operator()(T* object) const {
+    object->~T();
+  }
+};
+
+/// An object made in an Arena, owned like any other.
+template <class T>
+using ArenaPtr = std::unique_ptr<T, ArenaDelete>;
+
+/// Memory for many small objects: taken from the system in large blocks and given back
+/// in one step when the arena goes, instead of object by object. The arena must outlive
+/// every object made in it.
+class Arena {
+ public:
+  Arena() = default;
+  Arena(const Arena&) = delete;
+  Arena& operator=(const Arena&) = delete;
+
+  /// A new T made from `args`, in this arena's memory.
+  template <class T, class... Args>
+  ArenaPtr<T> make(Args&&... args) {
+    void* memory = allocate(sizeof(T), alignof(T));
+    return ArenaPtr<T>(new (memory) T(std::forward<Args>(args)...));
+  }
+
+  /// `size` bytes aligned to `align` (a power of two), not initialized.
+  void* allocate(std::size_t size, std::size_t align);
+
+ private:
+  static constexpr std::size_t kBlockSize = 256 * 1024;
+
+  std::vector<std::unique_ptr<std::max_align_t[]>> blocks_;
+  char* free_ = nullptr;
+  std::size_t left_ = 0;
+};
