@@ -52,7 +52,14 @@ ToolRun runTool(const fs::path& directory, const std::string& arguments) {
                         nativePath(TORVANE_BINARY) + "\" " + arguments + " >\"" +
                         nativePath(out) + "\" 2>\"" + nativePath(err) + "\"";
   ToolRun run;
-  run.exitCode = _wsystem(widen(command).c_str());
+  // -1 means the command shell itself could not be started, which happens now and then
+  // under Wine while another test starts its own: that is no result of torvane's, so
+  // the run is tried again.
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    run.exitCode = _wsystem(widen(command).c_str());
+    if (run.exitCode != -1) break;
+    Sleep(200);
+  }
   run.out = fromPlatformText(readFile(out));
   run.err = fromPlatformText(readFile(err));
   return run;

@@ -268,10 +268,13 @@ TEST(DriverRunTest, ReadOnlyOutputIsRefused) {
   fs::permissions(dir / "prog.dvk", fs::perms::owner_read | fs::perms::group_read |
                                         fs::perms::others_read);
   ToolRun run = runTool(dir, "prog.cdb");
+  std::string kept = readFile(dir / "prog.dvk");
+  // Writable again, so that the next run can clear the scratch folder on Windows too.
+  fs::permissions(dir / "prog.dvk", fs::perms::owner_write, fs::perm_options::add);
   if (run.exitCode == 0) GTEST_SKIP() << "read-only files are writable here (super-user)";
   EXPECT_EQ(2, run.exitCode);
   EXPECT_EQ("Cannot open .dvk output file: Permission denied\n", run.err);
-  EXPECT_EQ("kept", readFile(dir / "prog.dvk"));
+  EXPECT_EQ("kept", kept);
 }
 
 TEST(DriverRunTest, FullDeviceIsAWriteFailure) {
