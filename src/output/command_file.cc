@@ -42,8 +42,9 @@ std::string_view pageOf(char space) {
 
 }  // namespace
 
+// Made and destroyed here, where the record classes that the lists own are complete.
 // Closing twice is harmless: the second close finds no scope and no open file. The
-// lists delete their records with the command file.
+// lists destroy their records with the command file.
 CommandFile::CommandFile() = default;
 CommandFile::~CommandFile() { close(); }
 
