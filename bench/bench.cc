@@ -137,22 +137,19 @@ int main(int argc, char** argv) {
       std::fclose(f);
     }
     Row r = measure(dir, input, repeat);
-    double inputMb = r.inputMb;
-    Measured t{r.seconds, r.peakMb};
-    Measured f{r.floorSeconds, 0};
-
-    double growth = previous > 0 ? t.seconds / previous : 0;
+    double growth = previous > 0 ? r.seconds / previous : 0;
     if (previous > 0 && growth > 10.5) linear = false;
-    double ratio = t.seconds / f.seconds;
+    double ratio = r.seconds / r.floorSeconds;
     if (lines == 1000000) {
       ratioAtMillion = ratio;
-      memoryAtMillion = t.peakMb / inputMb;
+      memoryAtMillion = r.peakMb / r.inputMb;
     }
-    std::printf("%10llu %9.1f %9.3f %12.0f %8.1f %9.1f %8.2f %9.3f %7.2f %7s\n", lines, inputMb,
-                t.seconds, lines / t.seconds, inputMb / t.seconds, t.peakMb, t.peakMb / inputMb,
-                f.seconds, ratio, previous > 0 ? std::to_string(growth).substr(0, 5).c_str() : "-");
+    std::printf("%10llu %9.1f %9.3f %12.0f %8.1f %9.1f %8.2f %9.3f %7.2f %7s\n", lines,
+                r.inputMb, r.seconds, lines / r.seconds, r.inputMb / r.seconds, r.peakMb,
+                r.peakMb / r.inputMb, r.floorSeconds, ratio,
+                previous > 0 ? std::to_string(growth).substr(0, 5).c_str() : "-");
     std::fflush(stdout);
-    previous = t.seconds;
+    previous = r.seconds;
   }
 
   fs::path chain = dir / "chain1000000.cdb";

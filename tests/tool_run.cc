@@ -44,25 +44,21 @@ std::string nativePath(const fs::path& path) {
   return fs::absolute(path).make_preferred().string();
 }
 
-ToolRun runTool(const fs::path& directory, const std::string& arguments) {
-  fs::path base = captureBase();
-  fs::path out = base.string() + ".stdout";
-  fs::path err = base.string() + ".stderr";
-  std::string command = "cd /d \"" + nativePath(directory) + "\" && \"" +
-                        nativePath(TORVANE_BINARY) + "\" " + arguments + " >\"" +
-                        nativePath(out) + "\" 2>\"" + nativePath(err) + "\"";
-  ToolRun run;
+// Runs torvane through the command shell; returns its exit code.
+int runInShell(const fs::path& directory, const std::string& arguments, const fs::path& out,
+               const fs::path& err) {
+  std::wstring command = widen("cd /d \"" + nativePath(directory) + "\" && \"" +
+                               nativePath(TORVANE_BINARY) + "\" " + arguments + " >\"" +
+                               nativePath(out) + "\" 2>\"" + nativePath(err) + "\"");
   // -1 means the command shell itself could not be started, which happens now and then
   // under Wine while another test starts its own: that is no result of torvane's, so
   // the run is tried again.
-  for (int attempt = 0; attempt < 5; ++attempt) {
-    run.exitCode = _wsystem(widen(command).c_str());
-    if (run.exitCode != -1) break;
-    Sleep(200);
+  int exitCode = -1;
+  for (int attempt = 0; attempt < 5 && exitCode == -1; ++attempt) {
+    if (attempt > 0) Sleep(200);
+    exitCode = _wsystem(command.c_str());
   }
-  run.out = fromPlatformText(readFile(out));
-  run.err = fromPlatformText(readFile(err));
-  return run;
+  return exitCode;
 }
 
 std::string fromPlatformText(const std::string& bytes) {
@@ -77,22 +73,28 @@ std::string fromPlatformText(const std::string& bytes) {
   return text;
 }
 #else
-ToolRun runTool(const fs::path& directory, const std::string& arguments) {
-  fs::path base = captureBase();
-  fs::path out = base.string() + ".stdout";
-  fs::path err = base.string() + ".stderr";
+// Runs torvane through the shell; returns its exit code.
+int runInShell(const fs::path& directory, const std::string& arguments, const fs::path& out,
+               const fs::path& err) {
   std::string command = "cd '" + directory.string() + "' && '" TORVANE_BINARY "' " + arguments +
                         " >'" + out.string() + "' 2>'" + err.string() + "'";
   int status = std::system(command.c_str());
-  ToolRun run;
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.out = readFile(out);
-  run.err = readFile(err);
-  return run;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 std::string fromPlatformText(const std::string& bytes) { return bytes; }
 #endif
+
+ToolRun runTool(const fs::path& directory, const std::string& arguments) {
+  fs::path base = captureBase();
+  fs::path out = base.string() + ".stdout";
+  fs::path err = base.string() + ".stderr";
+  ToolRun run;
+  run.exitCode = runInShell(directory, arguments, out, err);
+  run.out = readOutput(out);
+  run.err = readOutput(err);
+  return run;
+}
 
 std::string readOutput(const fs::path& path) { return fromPlatformText(readFile(path)); }
 

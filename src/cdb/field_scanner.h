@@ -40,8 +40,8 @@ class FieldScanner {
   }
 
   /// Reads the text up to the first of `delimiters` (one to three characters), then
-  /// consumes and returns that delimiter. Without one, `text` is the rest of the line, NUL is returned and the
-  /// cursor stays where it was.
+  /// consumes and returns that delimiter. Without one, `text` is the rest of the line,
+  /// NUL is returned and the cursor stays where it was.
   char readUntil(std::string_view& text, std::string_view delimiters);
 
   /// The character at the cursor, not consumed; NUL at the end of the line.
