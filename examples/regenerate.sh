@@ -21,7 +21,7 @@ command -v sdcc >/dev/null || { echo "sdcc is not installed (apt-get install sdc
 tidy() {
   find "$1" -type f ! -name '*.c' ! -name '*.h' ! -name '*.cdb' ! -name '*.map' \
     ! -name '*.ihx' ! -name '*.dvk' -delete
-  sed -i '/^\f\?ASxxxx Linker/d' "$1"/*.map
+  sed -i '/^\f\?[^ ]* Linker V[0-9.]* .*page [0-9]*\.$/d' "$1"/*.map
 }
 
 convert() {
