@@ -84,7 +84,7 @@ class CommandFile {
 
   // The arena and the pool come first, so that they outlive the records made in them.
   Arena arena;
-  TextPool pool;
+  TextPool pool{arena};
   bool usesStackRelative = false;
   RecordList<ModuleRecord> modules;
   RecordList<SymbolRecord> symbols;

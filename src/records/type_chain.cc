@@ -131,6 +131,6 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, CommandFile& file) {
   }
 
   text += arrays;
-  typeText = file.pool.keep(text);
+  typeText = file.pool.keepRecurring(text);
   return scanner.accept(')');
 }
