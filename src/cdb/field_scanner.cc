@@ -8,17 +8,9 @@ namespace {
 // A blank, or one of tab, line feed, vertical tab, form feed and carriage return.
 bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-// The value of `c` as a hexadecimal digit, or 16 when it is none.
-unsigned hexValue(char c) {
-  unsigned d = static_cast<unsigned char>(c) - '0';
-  if (d < 10) return d;
-  d = (static_cast<unsigned char>(c) | 0x20) - 'a';
-  return d < 6 ? d + 10 : 16;
-}
-
 }  // namespace
 
-char FieldScanner::readNumber(int32_t& value, int base) {
+char FieldScanner::readNumberInFull(int32_t& value, int base) {
   const char* p = cursor_;
   while (p < end_ && isBlank(*p)) ++p;
   bool negative = false;
@@ -34,7 +26,7 @@ char FieldScanner::readNumber(int32_t& value, int base) {
   const char* digits = p;
   uint64_t magnitude = 0;
   if (base == 16) {
-    for (unsigned d; p < end_ && (d = hexValue(*p)) < 16; ++p) {
+    for (unsigned d; p < end_ && (d = digitValue(*p, 16)) < 16; ++p) {
       magnitude = std::min(magnitude * 16 + d, kPastLimit);
     }
   } else {

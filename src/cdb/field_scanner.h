@@ -26,7 +26,24 @@ class FieldScanner {
   /// Reads an integer of base 10 or 16 (white space, sign and, in base 16, "0x" allowed),
   /// clamped to the 32-bit limits, then consumes and returns the character after it.
   /// Without digits `value` becomes 0 and the character at the cursor is returned.
-  char readNumber(int32_t& value, int base);
+  char readNumber(int32_t& value, int base) {
+    // Nearly every number in a CDB file is a short run of digits: such a run is read
+    // here, and blanks, signs, the "0x" prefix and longer runs are left to the general
+    // reader. Seven hexadecimal or nine decimal digits cannot leave the 32-bit range.
+    const int most = base == 16 ? 7 : 9;
+    const char* p = cursor_;
+    const char* limit = end_ - p < most ? end_ : p + most;
+    uint32_t magnitude = 0;
+    for (unsigned d; p < limit && (d = digitValue(*p, base)) < 16; ++p) {
+      magnitude = magnitude * static_cast<unsigned>(base) + d;
+    }
+    if (p == cursor_ || p - cursor_ == most || (p < end_ && base == 16 && (*p | 0x20) == 'x')) {
+      return readNumberInFull(value, base);
+    }
+    value = static_cast<int32_t>(magnitude);
+    cursor_ = p;
+    return next();
+  }
 
   /// Reads a nesting level, written N or, by newer compilers, N_M: N is the level, and the
   /// sublevel M is read and dropped. Returns the character after it, as readNumber does.
@@ -64,6 +81,17 @@ class FieldScanner {
   }
 
  private:
+  // The value of `c` as a digit of `base` (10 or 16), or 16 when it is none.
+  static unsigned digitValue(char c, int base) {
+    unsigned d = static_cast<unsigned char>(c) - '0';
+    if (d < 10) return d;
+    if (base != 16) return 16;
+    d = (static_cast<unsigned char>(c) | 0x20) - 'a';
+    return d < 6 ? d + 10 : 16;
+  }
+
+  char readNumberInFull(int32_t& value, int base);
+
   const char* begin_;
   const char* cursor_;
   const char* end_;

@@ -89,7 +89,7 @@ void CommandFile::writeHex(uint32_t value) {
   } while (value != 0);
   *--p = 'x';
   *--p = '0';
-  line_.append(p, static_cast<std::size_t>(end - p));
+  append(p, static_cast<std::size_t>(end - p));
 }
 
 void CommandFile::writeNumber(int32_t value, int base) {
@@ -100,29 +100,31 @@ void CommandFile::writeNumber(int32_t value, int base) {
   }
   char digits[12];
   auto result = std::to_chars(digits, digits + sizeof digits, value);
-  line_.append(digits, static_cast<std::size_t>(result.ptr - digits));
+  append(digits, static_cast<std::size_t>(result.ptr - digits));
 }
 
 void CommandFile::writeSpaceAddress(char space, int32_t address) {
   if (state_ != State::open) return;
-  line_.append(pageOf(space));
-  line_ += ':';
+  std::string_view page = pageOf(space);
+  append(page.data(), page.size());
+  append(":", 1);
   writeHex(static_cast<uint32_t>(address));
 }
 
 void CommandFile::endLine() {
   if (state_ != State::open) return;
-  line_ += '\n';
+  append("\n", 1);
   deliverLine();
 }
 
 void CommandFile::deliverLine() {
+  std::string_view line(line_.data(), lineLength_);
   if (buffer_) {
-    buffer_->append(line_);
+    buffer_->append(line);
   } else if (file_.isOpen() && !writeFailed()) {
-    if (!file_.write(line_)) noteWriteFailure();
+    if (!file_.write(line)) noteWriteFailure();
   }
-  line_.clear();
+  lineLength_ = 0;
 }
 
 void CommandFile::noteWriteFailure() {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -38,7 +40,7 @@ class CommandFile {
 
   /// Appends text to the current line; discarded while the file is not open.
   void writeText(std::string_view text) {
-    if (state_ == State::open) line_.append(text);
+    if (state_ == State::open) append(text.data(), text.size());
   }
 
   /// Appends `value` in decimal, or for base 16 as "0x" and lower-case hexadecimal digits
@@ -94,6 +96,13 @@ class CommandFile {
  private:
   enum class State { notOpen, open, closed };
 
+  // Adds `size` bytes to the line. Most lines are short: the line's storage is kept
+  // from line to line, so an append is a copy and rarely a growth.
+  void append(const char* text, std::size_t size) {
+    if (size > line_.size() - lineLength_) line_.resize(2 * (lineLength_ + size));
+    if (size > 0) std::memcpy(&line_[lineLength_], text, size);
+    lineLength_ += size;
+  }
   void writeHex(uint32_t value);
   void deliverLine();
   void noteWriteFailure();
@@ -101,7 +110,10 @@ class CommandFile {
   State state_ = State::notOpen;
   OutputFile file_;
   std::string* buffer_ = nullptr;
-  std::string line_;  // the line being composed; it goes to the file whole when ended
+  // The line being composed, its first lineLength_ bytes; it goes to the file whole
+  // when ended.
+  std::string line_;
+  std::size_t lineLength_ = 0;
   std::string currentFile_;
   std::string currentFunction_;
   std::string writeError_;
