@@ -6,6 +6,12 @@
 #include <utility>
 #include <vector>
 
+/// `bytes` of memory from the system, aligned at least as malloc aligns; sizes that are
+/// whole multiples of 2 MiB may be backed by huge pages. Throws std::bad_alloc.
+void* allocateBlock(std::size_t bytes);
+/// Gives back memory from allocateBlock.
+void freeBlock(void* block);
+
 /// Destroys an object made in an Arena; its memory goes back with the arena.
 struct ArenaDelete {
   template <class T>
@@ -24,6 +30,7 @@ using ArenaPtr = std::unique_ptr<T, ArenaDelete>;
 class Arena {
  public:
   Arena() = default;
+  ~Arena();
   Arena(const Arena&) = delete;
   Arena& operator=(const Arena&) = delete;
 
@@ -38,9 +45,9 @@ class Arena {
   void* allocate(std::size_t size, std::size_t align);
 
  private:
-  static constexpr std::size_t kBlockSize = 256 * 1024;
+  static constexpr std::size_t kBlockSize = 2 * 1024 * 1024;
 
-  std::vector<std::unique_ptr<std::max_align_t[]>> blocks_;
+  std::vector<void*> blocks_;
   char* free_ = nullptr;
   std::size_t left_ = 0;
 };

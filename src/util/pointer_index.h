@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
+
+#include "util/arena.h"
 
 /// An index from keys to the objects that hold them, as an open-addressing table that
 /// keeps each object's address with its key's hash. The caller computes the hashes and
@@ -17,22 +19,22 @@ class PointerIndex {
   void reserve(std::size_t count) {
     std::size_t size = 16;
     while (size < 2 * count) size *= 2;
-    if (size > slots_.size()) rehash(size);
+    if (size > size_) rehash(size);
   }
 
   /// The object with this hash for which `isKey(object)` holds, or null.
   template <class IsKey>
   T* find(uint64_t hash, IsKey isKey) const {
-    if (slots_.empty()) return nullptr;
-    return slots_[slotFor(static_cast<uint32_t>(hash), isKey)].object;
+    if (size_ == 0) return nullptr;
+    return slot(slotFor(static_cast<uint32_t>(hash), isKey)).object;
   }
 
   /// Adds `object` under its key unless the key is there already; returns the object
   /// that has the key from now on (the earlier one, if any).
   template <class IsKey>
   T* insert(uint64_t hash, T* object, IsKey isKey) {
-    if (2 * (used_ + 1) > slots_.size()) rehash(slots_.empty() ? 16 : 2 * slots_.size());
-    Slot& s = slots_[slotFor(static_cast<uint32_t>(hash), isKey)];
+    if (2 * (used_ + 1) > size_) rehash(size_ == 0 ? 16 : 2 * size_);
+    Slot& s = slot(slotFor(static_cast<uint32_t>(hash), isKey));
     if (s.object) return s.object;
     s = {static_cast<uint32_t>(hash), object};
     ++used_;
@@ -49,25 +51,38 @@ class PointerIndex {
   // most half full, so a search always meets an empty slot.
   template <class IsKey>
   std::size_t slotFor(uint32_t hash, IsKey& isKey) const {
-    std::size_t mask = slots_.size() - 1;
+    std::size_t mask = size_ - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-      const Slot& s = slots_[i];
+      const Slot& s = slot(i);
       if (!s.object || (s.hash == hash && isKey(*s.object))) return i;
     }
   }
 
+  Slot& slot(std::size_t i) const { return slots_.get()[i]; }
+
+  struct FreeSlots {
+    void operator()(Slot* slots) const { freeBlock(slots); }
+  };
+
+  // The table lives in memory of its own (allocateBlock), so that a large one can sit
+  // on huge pages.
   void rehash(std::size_t size) {
-    std::vector<Slot> old(size);
+    std::unique_ptr<Slot, FreeSlots> old(
+        static_cast<Slot*>(allocateBlock(size * sizeof(Slot))));
+    std::uninitialized_value_construct_n(old.get(), size);
     old.swap(slots_);
+    std::size_t oldSize = size_;
+    size_ = size;
     std::size_t mask = size - 1;
-    for (const Slot& s : old) {
-      if (!s.object) continue;
-      std::size_t i = s.hash & mask;
-      while (slots_[i].object) i = (i + 1) & mask;
-      slots_[i] = s;
+    for (const Slot* s = old.get(); s != old.get() + oldSize; ++s) {
+      if (!s->object) continue;
+      std::size_t i = s->hash & mask;
+      while (slot(i).object) i = (i + 1) & mask;
+      slot(i) = *s;
     }
   }
 
-  std::vector<Slot> slots_;
+  std::unique_ptr<Slot, FreeSlots> slots_;
+  std::size_t size_ = 0;  // slots, a power of two
   std::size_t used_ = 0;
 };
