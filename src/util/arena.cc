@@ -12,22 +12,15 @@ Arena::~Arena() {
   for (void* block : blocks_) freeBlock(block);
 }
 
-void* Arena::allocate(std::size_t size, std::size_t align) {
-  std::size_t skip = (align - reinterpret_cast<std::uintptr_t>(free_) % align) % align;
-  if (!free_ || skip + size > left_) {
-    // An object larger than a quarter block gets a block of its own.
-    std::size_t bytes = size > kBlockSize / 4 ? size : kBlockSize;
-    blocks_.push_back(nullptr);  // room first, so that a block is never left unowned
-    char* block = static_cast<char*>(blocks_.back() = allocateBlock(bytes));
-    if (bytes != kBlockSize) return block;
-    free_ = block;
-    left_ = kBlockSize;
-    skip = 0;
-  }
-  char* object = free_ + skip;
-  free_ = object + size;
-  left_ -= skip + size;
-  return object;
+void* Arena::allocateInNewBlock(std::size_t size) {
+  // An object larger than a quarter block gets a block of its own.
+  std::size_t bytes = size > kBlockSize / 4 ? size : kBlockSize;
+  blocks_.push_back(nullptr);  // room first, so that a block is never left unowned
+  char* block = static_cast<char*>(blocks_.back() = allocateBlock(bytes));
+  if (bytes != kBlockSize) return block;
+  free_ = block + size;
+  left_ = kBlockSize - size;
+  return block;
 }
 
 void* allocateBlock(std::size_t bytes) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <new>
 #include <utility>
@@ -42,10 +43,21 @@ class Arena {
   }
 
   /// `size` bytes aligned to `align` (a power of two), not initialized.
-  void* allocate(std::size_t size, std::size_t align);
+  void* allocate(std::size_t size, std::size_t align) {
+    std::size_t skip = (0 - reinterpret_cast<std::uintptr_t>(free_)) & (align - 1);
+    if (!free_ || skip + size > left_) return allocateInNewBlock(size);
+    char* object = free_ + skip;
+    free_ = object + size;
+    left_ -= skip + size;
+    return object;
+  }
 
  private:
   static constexpr std::size_t kBlockSize = 2 * 1024 * 1024;
+
+  // `size` bytes at the start of a new block, which the rest of the allocations then
+  // come from unless the object needs a block of its own.
+  void* allocateInNewBlock(std::size_t size);
 
   std::vector<void*> blocks_;
   char* free_ = nullptr;
