@@ -70,6 +70,8 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, CommandFile& file) {
   scanner.readNumber(size, 10);
   std::string text;
   std::string arrays;
+  std::size_t tagStart = 0;
+  std::size_t tagSize = 0;
   typeText = {};
 
   while (scanner.peek() != '\0' && scanner.peek() != ')') {
@@ -116,11 +118,11 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, CommandFile& file) {
       // A structure tag runs to the signedness mark or the end of the item.
       std::string_view tag;
       if (scanner.readUntil(tag, ":),") != '\0') scanner.unread();
-      std::size_t start = text.size();
+      tagStart = text.size();
       // Anonymous tags are numbered per file, so the file name keeps them apart.
       if (tag.substr(0, 3) == "__0") text += file.currentFile();
       text += tag;
-      if (scope == 'S') structTag = file.pool.keep(std::string_view(text).substr(start));
+      tagSize = text.size() - tagStart;
     } else if (const char* base = plainBase(letter, isSigned)) {
       text += base;
     } else {
@@ -132,5 +134,7 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, CommandFile& file) {
 
   text += arrays;
   typeText = file.pool.keepRecurring(text);
+  // A member's tag is part of its type text, and is kept as a view of it.
+  if (scope == 'S' && tagSize > 0) structTag = typeText.substr(tagStart, tagSize);
   return scanner.accept(')');
 }
