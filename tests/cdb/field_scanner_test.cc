@@ -40,6 +40,14 @@ const NumberRow kNumberRows[] = {
     {" -$", 10, 0, ' ', "-$"},                  // so do blanks and a sign
     {"", 10, 0, '\0', ""},
     {"007}", 10, 7, '}', ""},
+    // Around the longest runs of digits read without an overflow check.
+    {"999999999", 10, 999999999, '\0', ""},
+    {"1234567890,", 10, 1234567890, ',', ""},
+    {"0000000004294967296$", 10, INT32_MAX, '$', ""},
+    {"FFFFFFF", 16, 0xFFFFFFF, '\0', ""},
+    {"1234ABCD:", 16, 0x1234ABCD, ':', ""},
+    {"0x7:", 16, 7, ':', ""},
+    {"1x", 16, 1, 'x', ""},
 };
 
 TEST(FieldScannerTest, ReadNumber) {
