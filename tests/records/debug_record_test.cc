@@ -112,8 +112,8 @@ TEST(RecordListTest, EmitEachStopsAtTheFirstFailure) {
             log);
 }
 
-// Objects of every size, small ones packed into shared blocks and large ones in blocks
-// of their own, each aligned and none overlapping another.
+// Objects of every size, small ones packed into shared blocks (several of them) and
+// large ones in blocks of their own, each aligned and none overlapping another.
 TEST(ArenaTest, KeepsObjectsApartAndAligned) {
   struct alignas(16) Wide {
     char bytes[48];
@@ -121,11 +121,11 @@ TEST(ArenaTest, KeepsObjectsApartAndAligned) {
   Arena local;
   std::vector<ArenaPtr<char>> small;
   std::vector<ArenaPtr<Wide>> wide;
-  std::vector<ArenaPtr<std::array<char, 100000>>> large;
-  for (int i = 0; i < 20000; ++i) {
+  std::vector<ArenaPtr<std::array<char, 600000>>> large;
+  for (int i = 0; i < 50000; ++i) {
     small.push_back(local.make<char>(static_cast<char>(i)));
     wide.push_back(local.make<Wide>());
-    if (i % 5000 == 0) large.push_back(local.make<std::array<char, 100000>>());
+    if (i % 12500 == 0) large.push_back(local.make<std::array<char, 600000>>());
   }
   std::vector<std::pair<const char*, std::size_t>> spans;
   for (const auto& p : small) spans.push_back({p.get(), 1});
@@ -138,7 +138,7 @@ TEST(ArenaTest, KeepsObjectsApartAndAligned) {
   for (std::size_t i = 1; i < spans.size(); ++i) {
     ASSERT_LE(spans[i - 1].first + spans[i - 1].second, spans[i].first);
   }
-  for (int i = 0; i < 20000; ++i) EXPECT_EQ(static_cast<char>(i), *small[i]);
+  for (int i = 0; i < 50000; ++i) EXPECT_EQ(static_cast<char>(i), *small[i]);
 }
 
 // A record that remembers its place in the order of appending.
