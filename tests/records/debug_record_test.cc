@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "output/command_file.h"
+#include "util/text_pool.h"
 
 namespace {
 
@@ -139,6 +140,20 @@ TEST(ArenaTest, KeepsObjectsApartAndAligned) {
     ASSERT_LE(spans[i - 1].first + spans[i - 1].second, spans[i].first);
   }
   for (int i = 0; i < 50000; ++i) EXPECT_EQ(static_cast<char>(i), *small[i]);
+}
+
+// A recurring text is copied once while it stays among the recent ones; every text
+// comes back equal to what was given, whatever it shares a cache slot with.
+TEST(TextPoolTest, RecurringTextsShareOneCopy) {
+  Arena memory;
+  TextPool pool(memory);
+  std::string_view first = pool.keepRecurring("blink.main");
+  EXPECT_EQ(first.data(), pool.keepRecurring(std::string("blink.main")).data());
+  EXPECT_NE(first.data(), pool.keep("blink.main").data());
+  EXPECT_TRUE(pool.keepRecurring("").empty());
+  std::vector<std::string> texts;
+  for (int i = 0; i < 1000; ++i) texts.push_back("t" + std::to_string(i % 300));
+  for (const std::string& t : texts) EXPECT_EQ(t, pool.keepRecurring(t));
 }
 
 // A record that remembers its place in the order of appending.
