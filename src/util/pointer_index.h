@@ -18,7 +18,7 @@ class PointerIndex {
   /// Makes room for `count` keys without growing.
   void reserve(std::size_t count) {
     std::size_t size = 16;
-    while (size < 2 * count) size *= 2;
+    while (!roomFor(count, size)) size *= 2;
     if (size > size_) rehash(size);
   }
 
@@ -33,7 +33,7 @@ class PointerIndex {
   /// that has the key from now on (the earlier one, if any).
   template <class IsKey>
   T* insert(uint64_t hash, T* object, IsKey isKey) {
-    if (2 * (used_ + 1) > size_) rehash(size_ == 0 ? 16 : 2 * size_);
+    if (!roomFor(used_ + 1, size_)) rehash(size_ == 0 ? 16 : 2 * size_);
     Slot& s = slot(slotFor(static_cast<uint32_t>(hash), isKey));
     if (s.object) return s.object;
     s = {static_cast<uint32_t>(hash), object};
@@ -47,8 +47,12 @@ class PointerIndex {
     T* object = nullptr;
   };
 
+  // True when `count` keys leave a table of `size` slots at most three quarters full:
+  // full enough to stay small in the cache, empty enough for short searches.
+  static bool roomFor(std::size_t count, std::size_t size) { return 4 * count <= 3 * size; }
+
   // The slot that holds the key, or the empty slot where it would go. The table is at
-  // most half full, so a search always meets an empty slot.
+  // most three quarters full, so a search always meets an empty slot.
   template <class IsKey>
   std::size_t slotFor(uint32_t hash, IsKey& isKey) const {
     std::size_t mask = size_ - 1;
