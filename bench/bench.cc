@@ -4,7 +4,7 @@
 // second, peak memory, the ratio to the floor (measured in the same run) and the growth
 // of time from one size to the next.
 //
-//   torvane_bench [DIR] [MAX_LINES] [REPEAT]     (defaults: bench-data, 10000000, 5)
+//   torvane_bench [DIR] [MAX_LINES] [REPEAT]     (defaults: bench-data, 10000000, 9)
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -119,7 +119,7 @@ Row measure(const fs::path& dir, const fs::path& input, int repeat) {
 int main(int argc, char** argv) {
   fs::path dir = fs::absolute(argc > 1 ? argv[1] : "bench-data");
   unsigned long long maxLines = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 10000000;
-  int repeat = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
+  int repeat = argc > 3 ? std::max(1, std::atoi(argv[3])) : 9;
   fs::create_directories(dir);
 
   std::printf("%10s %9s %9s %12s %8s %9s %8s %9s %7s %7s\n", "lines", "input MB", "time s",
