@@ -14,11 +14,6 @@ const char* findByte(const char* from, const char* to, char c) {
   return found ? static_cast<const char*>(found) : to;
 }
 
-std::string_view withoutCarriageReturn(const char* begin, const char* end) {
-  if (end > begin && end[-1] == '\r') --end;
-  return std::string_view(begin, static_cast<std::size_t>(end - begin));
-}
-
 }  // namespace
 
 LineReader::LineReader(std::FILE* file, std::size_t blockSize)
@@ -54,20 +49,12 @@ bool LineReader::peekLine(std::string_view& line) {
   return true;
 }
 
-bool LineReader::nextLine(std::string_view& line) {
+bool LineReader::nextLineFromMoreInput(std::string_view& line) {
   for (;;) {
     // Bytes searched before a refill are not searched again: a long line that arrives in
     // many small reads, as from a pipe, still costs time in proportion to its length.
     const char* stop = findByte(cursor_ + searched_, end_, '\n');
-    if (stop != end_) {
-      line = withoutCarriageReturn(cursor_, stop);
-      cursor_ = stop + 1;
-      searched_ = 0;
-      lineHasNul_ = nul_ < stop;
-      if (lineHasNul_) findNul(cursor_);
-      ++lineNumber_;
-      return true;
-    }
+    if (stop != end_) return deliverLine(line, stop);
     searched_ = static_cast<std::size_t>(end_ - cursor_);
     if (exhausted_) break;
     if (!refill()) return false;

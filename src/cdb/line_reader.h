@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,7 +22,15 @@ class LineReader {
 
   /// The next line without its line end, valid until the next call; false at the end of
   /// the input or after a read error.
-  bool nextLine(std::string_view& line);
+  bool nextLine(std::string_view& line) {
+    // Nearly every line stands whole in the buffer: such a line is delivered here.
+    if (cursor_ != end_) {
+      const char* from = cursor_ + searched_;
+      const void* found = std::memchr(from, '\n', static_cast<std::size_t>(end_ - from));
+      if (found) return deliverLine(line, static_cast<const char*>(found));
+    }
+    return nextLineFromMoreInput(line);
+  }
 
   /// The next line as nextLine gives it, left to be read again by nextLine.
   bool peekLine(std::string_view& line);
@@ -39,6 +48,22 @@ class LineReader {
   const std::string& error() const { return error_; }
 
  private:
+  static std::string_view withoutCarriageReturn(const char* begin, const char* end) {
+    if (end > begin && end[-1] == '\r') --end;
+    return std::string_view(begin, static_cast<std::size_t>(end - begin));
+  }
+
+  // Delivers the line from the cursor up to the line feed at `stop`.
+  bool deliverLine(std::string_view& line, const char* stop) {
+    line = withoutCarriageReturn(cursor_, stop);
+    cursor_ = stop + 1;
+    searched_ = 0;
+    lineHasNul_ = nul_ < stop;
+    if (lineHasNul_) findNul(cursor_);
+    ++lineNumber_;
+    return true;
+  }
+  bool nextLineFromMoreInput(std::string_view& line);
   bool refill();
   void endAtControlZ(const char* from);
   void findNul(const char* from);
