@@ -183,6 +183,14 @@ bool isRecordLine(std::string_view line) {
          ((line[0] >= 'A' && line[0] <= 'Z') || (line[0] >= 'a' && line[0] <= 'z'));
 }
 
+// Where the record that stopped the reading stands, in the form of compiler messages,
+// which editors and build logs understand.
+void sayRejectedLine(const char* inputName, const LineReader& reader) {
+  say((std::string(inputName) + ":" + std::to_string(reader.lineNumber()) +
+       ": this record was not converted")
+          .c_str());
+}
+
 // Functions no link record gave a start address: the file is of an unlinked module.
 void warnOfUnlinkedFunctions(const CommandFile& file) {
   std::size_t unlinked = 0;
@@ -243,7 +251,7 @@ int runTorvane(int argc, const char* const* argv) {
   if (reader.peekLine(first) && !isRecordLine(first)) {
     CommandFile unopened;  // takes the reader's message for the line, and writes nothing
     (void)readRecords(reader, unopened);
-    say((std::string(inputName) + ":1: this record was not converted").c_str());
+    sayRejectedLine(inputName, reader);
     std::fprintf(stderr, "%s is not a CDB file; nothing was written\n", inputName);
     std::fflush(stderr);
     return kRecordRejected;
@@ -265,11 +273,7 @@ int runTorvane(int argc, const char* const* argv) {
   // Convert, then say where a rejected record stands and what went wrong with the files.
   bool readAll = false;
   bool converted = convert(reader, file, names.image, &readAll);
-  if (!readAll && !reader.failed()) {
-    say((std::string(inputName) + ":" + std::to_string(reader.lineNumber()) +
-         ": this record was not converted")
-            .c_str());
-  }
+  if (!readAll && !reader.failed()) sayRejectedLine(inputName, reader);
   if (reader.failed()) complain("Cannot read .cdb input file", reader.error());
   if (readAll && !reader.failed()) warnOfUnlinkedFunctions(file);
   if (file.writeFailed()) {

@@ -64,6 +64,7 @@ class RecordList {
       ++at_;
       return *this;
     }
+    bool operator==(const Iterator& other) const { return at_ == other.at_; }
     bool operator!=(const Iterator& other) const { return at_ != other.at_; }
 
    private:
@@ -93,7 +94,7 @@ class RecordList {
   /// same identity up in several lists.
   Record* find(const RecordIdentity& identity, std::size_t hash) const {
     if (!index_) buildIndex();
-    return index_->find(hash, [&](const Record& r) { return r.identity() == identity; });
+    return index_->find(hash, hasIdentity(identity));
   }
 
   /// Another record of the identity of `record`, which must be in this list; null after
@@ -122,6 +123,11 @@ class RecordList {
   // program of a million lines std::unordered_map keyed by the identity cost 15 % of
   // the run where this table costs 6 %, and took the peak memory from 1.66 to 2.06
   // times the input.
+  // The test by which the index knows the records of `identity`.
+  static auto hasIdentity(const RecordIdentity& identity) {
+    return [&identity](const Record& r) { return r.identity() == identity; };
+  }
+
   void buildIndex() const {
     index_ = std::make_unique<PointerIndex<Record>>();
     index_->reserve(records_.size());
@@ -131,8 +137,8 @@ class RecordList {
   void index(Record& record) const {
     RecordIdentity identity = record.identity();
     record.sameIdentity_ = nullptr;
-    Record* first = index_->insert(RecordIdentityHash{}(identity), &record,
-                                   [&](const Record& r) { return r.identity() == identity; });
+    Record* first =
+        index_->insert(RecordIdentityHash{}(identity), &record, hasIdentity(identity));
     if (first == &record) return;
     record.sameIdentity_ = first->sameIdentity_;
     first->sameIdentity_ = &record;

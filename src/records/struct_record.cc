@@ -57,7 +57,7 @@ bool StructRecord::emit(CommandFile& file) {
   while (!pending.empty()) {
     Visit& top = pending.back();
     StructRecord* from = top.structure;
-    if (!(top.member != from->members.end())) {
+    if (top.member == from->members.end()) {
       from->writeBlock(file);
       pending.pop_back();
       continue;
