@@ -4,7 +4,6 @@
 #include <memory>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "records/record_identity.h"
 #include "util/arena.h"
@@ -36,6 +35,7 @@ class DebugRecord {
  private:
   template <class Record>
   friend class RecordList;
+  DebugRecord* next_ = nullptr;          // the next record of the list that holds this one
   DebugRecord* sameIdentity_ = nullptr;  // see note [identity index]
 
  public:
@@ -45,44 +45,66 @@ class DebugRecord {
   char scope = '\0';
 };
 
-/// The records of one kind, owned, in the order they were appended. Records are made in
-/// an Arena, which must outlive the list. Lookups by
-/// identity take constant expected time: the first one builds an index, which appending
-/// then keeps up to date. Lists that are never searched carry no index.
+/// The records of one kind, owned, in the order they were appended: a singly linked
+/// list through the records' own links, so holding a record costs the list nothing
+/// beyond the record. Records are made in an Arena, which must outlive the list. Lookups
+/// by identity take constant expected time: the first one builds an index, which
+/// appending then keeps up to date. Lists that are never searched carry no index.
 template <class Record>
 class RecordList {
-  using Owned = std::vector<ArenaPtr<Record>>;
-
  public:
+  RecordList() = default;
+  RecordList(const RecordList&) = delete;
+  RecordList& operator=(const RecordList&) = delete;
+  ~RecordList() {
+    for (Record* r = head_; r;) {
+      Record* next = following(*r);
+      ArenaDelete{}(r);
+      r = next;
+    }
+  }
+
   /// Walks the records in order, as references.
   class Iterator {
    public:
-    explicit Iterator(typename Owned::const_iterator at) : at_(at) {}
-    Record& operator*() const { return **at_; }
-    Record* operator->() const { return at_->get(); }
+    explicit Iterator(Record* at) : at_(at) {}
+    Record& operator*() const { return *at_; }
+    Record* operator->() const { return at_; }
     Iterator& operator++() {
-      ++at_;
+      at_ = following(*at_);
       return *this;
     }
     bool operator==(const Iterator& other) const { return at_ == other.at_; }
     bool operator!=(const Iterator& other) const { return at_ != other.at_; }
 
    private:
-    typename Owned::const_iterator at_;
+    Record* at_;
   };
 
-  Iterator begin() const { return Iterator(records_.begin()); }
-  Iterator end() const { return Iterator(records_.end()); }
-  bool empty() const { return records_.empty(); }
-  std::size_t size() const { return records_.size(); }
+  Iterator begin() const { return Iterator(head_); }
+  Iterator end() const { return Iterator(nullptr); }
+  bool empty() const { return head_ == nullptr; }
+  /// How many records the list holds, counted by walking it.
+  std::size_t size() const {
+    std::size_t count = 0;
+    for (Record* r = head_; r; r = following(*r)) ++count;
+    return count;
+  }
   /// The record appended first, or last; the list must not be empty.
-  Record& front() const { return *records_.front(); }
-  Record& back() const { return *records_.back(); }
+  Record& front() const { return *head_; }
+  Record& back() const { return *tail_; }
 
   /// Takes `record` and keeps it after the others; duplicates are kept.
   void append(ArenaPtr<Record> record) {
-    records_.push_back(std::move(record));
-    if (index_) index(*records_.back());
+    Record* r = record.release();
+    r->next_ = nullptr;
+    if (tail_) {
+      tail_->next_ = r;
+    } else {
+      head_ = r;
+    }
+    tail_ = r;
+    if (index_) index(*r);
   }
 
   /// The first record appended with this identity, or null.
@@ -130,9 +152,12 @@ class RecordList {
 
   void buildIndex() const {
     index_ = std::make_unique<PointerIndex<Record>>();
-    index_->reserve(records_.size());
-    for (const auto& r : records_) index(*r);
+    index_->reserve(size());
+    for (Record& r : *this) index(r);
   }
+
+  // The record after `record`: every record linked into this list is a Record.
+  static Record* following(const Record& record) { return static_cast<Record*>(record.next_); }
 
   void index(Record& record) const {
     RecordIdentity identity = record.identity();
@@ -144,6 +169,7 @@ class RecordList {
     first->sameIdentity_ = &record;
   }
 
-  Owned records_;
+  Record* head_ = nullptr;
+  Record* tail_ = nullptr;
   mutable std::unique_ptr<PointerIndex<Record>> index_;
 };
