@@ -64,12 +64,12 @@ bool StructRecord::emit(CommandFile& file) {
     }
     const SymbolRecord& member = *top.member;
     ++top.member;
-    if (member.structTag.empty()) continue;
+    if (member.structTag().empty()) continue;
 
-    StructRecord* used = file.structures.find({member.structTag, '\0', from->scopeName, 0, 0});
+    StructRecord* used = file.structures.find({member.structTag(), '\0', from->scopeName, 0, 0});
     if (!used) {
       return file.fault("Undefined datatype ",
-                        std::string(member.structTag) + " in struct " + std::string(from->name));
+                        std::string(member.structTag()) + " in struct " + std::string(from->name));
     }
     if (used->emitted) continue;
     used->emitted = true;

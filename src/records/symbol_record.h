@@ -52,6 +52,14 @@ class SymbolRecord : public DebugRecord {
   int32_t size = 0;
   LinkedAddress address;  ///< a structure member's own address is its offset
   std::string_view typeText;
-  std::string_view structTag;
   std::string_view registers;  ///< a register variable's bracketed register list
+
+  /// For a structure member whose type names a structure, that structure's tag (a part
+  /// of `typeText`); empty otherwise.
+  std::string_view structTag() const { return typeText.substr(tagStart_, tagSize_); }
+
+ private:
+  // Where the tag lies in the type text: two offsets take half the room of a view.
+  uint32_t tagStart_ = 0;
+  uint32_t tagSize_ = 0;
 };

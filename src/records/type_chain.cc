@@ -2,6 +2,7 @@
 // text, such as >*S08[2]: pointer marks in chain order, the base type, then the array
 // suffixes in chain order.
 
+#include <cstdint>
 #include <string>
 
 #include "cdb/field_scanner.h"
@@ -73,6 +74,7 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, CommandFile& file) {
   std::size_t tagStart = 0;
   std::size_t tagSize = 0;
   typeText = {};
+  tagStart_ = tagSize_ = 0;
 
   while (scanner.peek() != '\0' && scanner.peek() != ')') {
     char itemClass = scanner.next();
@@ -133,8 +135,13 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, CommandFile& file) {
   }
 
   text += arrays;
+  // The tag is kept as offsets into the type text, which therefore must not outgrow
+  // them; only a line of gigabytes could make such a text.
+  if (text.size() > UINT32_MAX) return false;
   typeText = file.pool.keepRecurring(text);
-  // A member's tag is part of its type text, and is kept as a view of it.
-  if (scope == 'S' && tagSize > 0) structTag = typeText.substr(tagStart, tagSize);
+  if (scope == 'S' && tagSize > 0) {
+    tagStart_ = static_cast<uint32_t>(tagStart);
+    tagSize_ = static_cast<uint32_t>(tagSize);
+  }
   return scanner.accept(')');
 }
