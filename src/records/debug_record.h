@@ -8,6 +8,7 @@
 #include "records/record_identity.h"
 #include "util/arena.h"
 #include "util/pointer_index.h"
+#include "util/text_pool.h"
 
 class CommandFile;
 
@@ -29,8 +30,8 @@ class DebugRecord {
   /// Writes this record's commands; the base writes nothing and succeeds.
   [[nodiscard]] virtual bool emit(CommandFile& file);
 
-  std::string_view name;
-  std::string_view scopeName;
+  Text name;
+  Text scopeName;
 
  private:
   template <class Record>

@@ -15,6 +15,6 @@ class FunctionRecord : public SymbolRecord {
   /// then the function's own symbol line.
   [[nodiscard]] bool emit(CommandFile& file) override;
 
-  std::string_view sourceFile;
+  Text sourceFile;
   LinkedAddress endAddress;  ///< 0 until a link record gives the end
 };

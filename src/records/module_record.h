@@ -15,5 +15,5 @@ class ModuleRecord : public DebugRecord {
   /// Declares the module's C source file.
   [[nodiscard]] bool emit(CommandFile& file) override;
 
-  std::string_view fileName;
+  Text fileName;
 };

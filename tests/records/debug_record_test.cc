@@ -34,12 +34,13 @@ class ProbeRecord : public DebugRecord {
 
 // Records live in an arena, as the command file's do; it outlives every list below.
 Arena arena;
+TextPool pool(arena);
 
 template <class Record>
 ArenaPtr<Record> identified(ArenaPtr<Record> r, const RecordIdentity& id) {
-  r->name = id.name;
+  r->name = pool.keep(id.name);
   r->scope = id.scope;
-  r->scopeName = id.scopeName;
+  r->scopeName = pool.keep(id.scopeName);
   r->block = id.block;
   r->level = id.level;
   return r;
@@ -143,17 +144,25 @@ TEST(ArenaTest, KeepsObjectsApartAndAligned) {
 }
 
 // A recurring text is copied once while it stays among the recent ones; every text
-// comes back equal to what was given, whatever it shares a cache slot with.
+// comes back equal to what was given, whatever it shares a cache slot with, and at
+// every length its stored length can take.
 TEST(TextPoolTest, RecurringTextsShareOneCopy) {
   Arena memory;
   TextPool pool(memory);
   std::string_view first = pool.keepRecurring("blink.main");
-  EXPECT_EQ(first.data(), pool.keepRecurring(std::string("blink.main")).data());
-  EXPECT_NE(first.data(), pool.keep("blink.main").data());
+  EXPECT_EQ(first.data(), pool.keepRecurring(std::string("blink.main")).view().data());
+  EXPECT_NE(first.data(), pool.keep("blink.main").view().data());
   EXPECT_TRUE(pool.keepRecurring("").empty());
+  EXPECT_TRUE(pool.keep("").empty());
   std::vector<std::string> texts;
   for (int i = 0; i < 1000; ++i) texts.push_back("t" + std::to_string(i % 300));
-  for (const std::string& t : texts) EXPECT_EQ(t, pool.keepRecurring(t));
+  for (std::size_t size : {127, 128, 300, 16383, 16384, 2100000}) {
+    texts.push_back(std::string(size, 'a') + std::to_string(size));
+  }
+  for (const std::string& t : texts) {
+    EXPECT_EQ(t, pool.keepRecurring(t));
+    EXPECT_EQ(t, pool.keep(t).view());
+  }
 }
 
 // A record that remembers its place in the order of appending.
