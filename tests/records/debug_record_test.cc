@@ -20,6 +20,7 @@ class ProbeRecord : public DebugRecord {
  public:
   ProbeRecord(std::vector<std::string>* log, const char* tag, bool fails = false)
       : log_(log), tag_(tag), fails_(fails) {}
+  static constexpr bool kDestroyedOneByOne = true;
   ~ProbeRecord() override { log_->push_back(std::string("delete ") + tag_); }
   bool emit(CommandFile&) override {
     log_->push_back(std::string("emit ") + tag_);
@@ -34,13 +35,13 @@ class ProbeRecord : public DebugRecord {
 
 // Records live in an arena, as the command file's do; it outlives every list below.
 Arena arena;
-TextPool pool(arena);
+TextPool recordTexts(arena);
 
 template <class Record>
 ArenaPtr<Record> identified(ArenaPtr<Record> r, const RecordIdentity& id) {
-  r->name = pool.keep(id.name);
+  r->name = recordTexts.keep(id.name);
   r->scope = id.scope;
-  r->scopeName = pool.keep(id.scopeName);
+  r->scopeName = recordTexts.keep(id.scopeName);
   r->block = id.block;
   r->level = id.level;
   return r;
