@@ -55,8 +55,9 @@ class DebugRecord {
 /// The records of one kind, owned, in the order they were appended: a singly linked
 /// list through the records' own links, so holding a record costs the list nothing
 /// beyond the record. Records are made in an Arena, which must outlive the list. Lookups
-/// by identity take constant expected time: the first one builds an index, which
-/// appending then keeps up to date. Lists that are never searched carry no index.
+/// by identity take constant expected time: the first one builds an index (unless
+/// indexAsAppended built it first), which appending then keeps up to date. Lists that
+/// are never searched carry no index.
 template <class Record>
 class RecordList {
  public:
@@ -64,11 +65,12 @@ class RecordList {
   RecordList(const RecordList&) = delete;
   RecordList& operator=(const RecordList&) = delete;
   ~RecordList() {
-    if constexpr (!Record::kDestroyedOneByOne) return;
-    for (Record* r = head_; r;) {
-      Record* next = following(*r);
-      ArenaDelete{}(r);
-      r = next;
+    if constexpr (Record::kDestroyedOneByOne) {
+      for (Record* r = head_; r;) {
+        Record* next = following(*r);
+        ArenaDelete{}(r);
+        r = next;
+      }
     }
   }
 
@@ -115,6 +117,13 @@ class RecordList {
     if (index_) index(*r);
   }
 
+  /// Builds the index now, for a list that will be searched: each record appended from
+  /// then on is indexed while it is fresh in the cache, instead of all of them at the
+  /// first lookup, in a walk that misses the cache at every record.
+  void indexAsAppended() {
+    if (!index_) buildIndex();
+  }
+
   /// The first record appended with this identity, or null.
   Record* find(const RecordIdentity& identity) const {
     return find(identity, RecordIdentityHash{}(identity));
@@ -158,9 +167,9 @@ class RecordList {
     return [&identity](const Record& r) { return r.identity() == identity; };
   }
 
+  // The table grows as it fills: counting the records first would walk them twice.
   void buildIndex() const {
     index_ = std::make_unique<PointerIndex<Record>>();
-    index_->reserve(size());
     for (Record& r : *this) index(r);
   }
 

@@ -15,13 +15,6 @@
 template <class T>
 class PointerIndex {
  public:
-  /// Makes room for `count` keys without growing.
-  void reserve(std::size_t count) {
-    std::size_t size = 16;
-    while (!roomFor(count, size)) size *= 2;
-    if (size > size_) rehash(size);
-  }
-
   /// The object with this hash for which `isKey(object)` holds, or null.
   template <class IsKey>
   T* find(uint64_t hash, IsKey isKey) const {
