@@ -24,6 +24,10 @@ bool readStored(FieldScanner& scanner, CommandFile& file) {
 
 // A link record does its work while it is parsed and is not kept.
 bool readLink(FieldScanner& scanner, CommandFile& file) {
+  // Assembler line addresses (L:A) are most of the link records of a linked program
+  // and have no work (LinkRecord::parse passes them over too): making a record for
+  // each would only clear its memory.
+  if (scanner.peek() == 'A') return true;
   LinkRecord record;
   return record.parse(scanner, file);
 }
