@@ -44,7 +44,8 @@ std::string_view pageOf(char space) {
 
 // Made and destroyed here, where the record classes that the lists own are complete.
 // Closing twice is harmless: the second close finds no scope and no open file. The
-// lists destroy their records with the command file.
+// records go with the command file's arena; a list destroys one by one only those
+// that own more than their memory (structures, with their member lists).
 CommandFile::CommandFile() {
   // Link records look symbols and functions up, and structures look each other up.
   symbols.indexAsAppended();

@@ -135,11 +135,12 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, CommandFile& file) {
   }
 
   text += arrays;
-  // The tag is kept as offsets into the type text, which therefore must not outgrow
-  // them; only a line of gigabytes could make such a text.
-  if (text.size() > UINT32_MAX) return false;
+  bool tagged = scope == 'S' && tagSize > 0;
+  // A member's tag is kept as offsets into its type text, which therefore must not
+  // outgrow them; only a line of gigabytes could make such a text.
+  if (tagged && text.size() > UINT32_MAX) return false;
   typeText = file.pool.keepRecurring(text);
-  if (scope == 'S' && tagSize > 0) {
+  if (tagged) {
     tagStart_ = static_cast<uint32_t>(tagStart);
     tagSize_ = static_cast<uint32_t>(tagSize);
   }
