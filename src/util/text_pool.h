@@ -22,7 +22,6 @@ class Text {
   }
   operator std::string_view() const { return view(); }  // implicit, on purpose
   bool empty() const { return stored_ == nullptr; }
-  std::size_t size() const { return view().size(); }
 
   friend bool operator==(Text a, Text b) { return a.view() == b.view(); }
   friend bool operator==(Text a, std::string_view b) { return a.view() == b; }
