@@ -36,8 +36,8 @@ class DebugRecord {
   /// Writes this record's commands; the base writes nothing and succeeds.
   [[nodiscard]] virtual bool emit(CommandFile& file);
 
-  Text name;
-  Text scopeName;
+  std::string_view name;
+  std::string_view scopeName;
 
  private:
   template <class Record>

@@ -15,6 +15,6 @@ class FunctionRecord : public SymbolRecord {
   /// then the function's own symbol line.
   [[nodiscard]] bool emit(CommandFile& file) override;
 
-  Text sourceFile;
+  std::string_view sourceFile;
   LinkedAddress endAddress;  ///< 0 until a link record gives the end
 };

@@ -8,19 +8,12 @@
 class FieldScanner;
 
 /// A link record (an L record): binds addresses into records already read, or writes a
-/// LINE command at once. It is never stored, so its texts are views of its line, which
-/// stand in for the kept texts of stored records.
+/// LINE command at once. It is never stored, so its texts are views of its line.
 class LinkRecord : public DebugRecord {
  public:
   /// Reads the line and does its work; false for an unknown kind letter.
   [[nodiscard]] bool parse(FieldScanner& scanner, CommandFile& file);
 
-  /// This link's identity, from its own texts.
-  RecordIdentity identity() const { return {name, scope, scopeName, block, level}; }
-  bool matches(const RecordIdentity& other) const override { return identity() == other; }
-
-  std::string_view name;
-  std::string_view scopeName;
   char kind = '\0';
   int32_t line = 0;
   int32_t address = 0;

@@ -15,5 +15,5 @@ class ModuleRecord : public DebugRecord {
   /// Declares the module's C source file.
   [[nodiscard]] bool emit(CommandFile& file) override;
 
-  Text fileName;
+  std::string_view fileName;
 };

@@ -48,13 +48,12 @@ bool SymbolRecord::emit(CommandFile& file) {
     case 'L': {
       // Newer compilers name a local's scope module.function: the function is declared
       // under its module's FILE scope, so the local is written there too.
-      std::string_view scopeText = scopeName;
-      std::size_t dot = scopeText.rfind('.');
+      std::size_t dot = scopeName.rfind('.');
       if (dot != std::string_view::npos) {
-        file.enterFile(scopeText.substr(0, dot));
-        file.enterFunction(scopeText.substr(dot + 1));
+        file.enterFile(scopeName.substr(0, dot));
+        file.enterFunction(scopeName.substr(dot + 1));
       } else {
-        file.enterFunction(scopeText);
+        file.enterFunction(scopeName);
       }
       break;
     }

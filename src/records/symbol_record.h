@@ -51,12 +51,12 @@ class SymbolRecord : public DebugRecord {
   bool onStack = false;
   int32_t size = 0;
   LinkedAddress address;  ///< a structure member's own address is its offset
-  Text typeText;
-  Text registers;  ///< a register variable's bracketed register list
+  std::string_view typeText;
+  std::string_view registers;  ///< a register variable's bracketed register list
 
   /// For a structure member whose type names a structure, that structure's tag (a part
   /// of `typeText`); empty otherwise.
-  std::string_view structTag() const { return typeText.view().substr(tagStart_, tagSize_); }
+  std::string_view structTag() const { return typeText.substr(tagStart_, tagSize_); }
 
  private:
   // Where the tag lies in the type text: two offsets take half the room of a view.
