@@ -11,7 +11,7 @@ bool StructRecord::parse(FieldScanner& scanner, CommandFile& file) {
   scanner.skip(1);  // the scope letter
   std::string_view text;
   scanner.readUntil(text, "$");
-  scopeName = file.pool.keepRecurring(text);
+  scopeName = file.pool.keep(text);
   scanner.readUntil(text, "[");
   // Anonymous tags are numbered per file, so the file name keeps them apart.
   name = text.substr(0, 3) == "__0" ? file.pool.keep(std::string(scopeName).append(text))

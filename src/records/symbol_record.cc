@@ -9,7 +9,7 @@ bool SymbolRecord::parse(FieldScanner& scanner, CommandFile& file) {
   scope = scanner.next();
   std::string_view text;
   scanner.readUntil(text, "$");
-  scopeName = file.pool.keepRecurring(text);
+  scopeName = file.pool.keep(text);
   scanner.readUntil(text, "$");
   name = file.pool.keep(text);
   scanner.readLevel(level);

@@ -139,7 +139,7 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, CommandFile& file) {
   // A member's tag is kept as offsets into its type text, which therefore must not
   // outgrow them; only a line of gigabytes could make such a text.
   if (tagged && text.size() > UINT32_MAX) return false;
-  typeText = file.pool.keepRecurring(text);
+  typeText = file.pool.keep(text);
   if (tagged) {
     tagStart_ = static_cast<uint32_t>(tagStart);
     tagSize_ = static_cast<uint32_t>(tagSize);

@@ -144,27 +144,6 @@ TEST(ArenaTest, KeepsObjectsApartAndAligned) {
   for (int i = 0; i < 50000; ++i) EXPECT_EQ(static_cast<char>(i), *small[i]);
 }
 
-// A recurring text is copied once while it stays among the recent ones; every text
-// comes back equal to what was given, whatever it shares a cache slot with.
-TEST(TextPoolTest, RecurringTextsShareOneCopy) {
-  Arena memory;
-  TextPool pool(memory);
-  std::string_view first = pool.keepRecurring("blink.main");
-  EXPECT_EQ(first.data(), pool.keepRecurring(std::string("blink.main")).data());
-  EXPECT_NE(first.data(), pool.keep("blink.main").data());
-  EXPECT_TRUE(pool.keepRecurring("").empty());
-  EXPECT_TRUE(pool.keep("").empty());
-  std::vector<std::string> texts;
-  for (int i = 0; i < 1000; ++i) texts.push_back("t" + std::to_string(i % 300));
-  for (std::size_t size : {127, 128, 300, 16383, 16384, 2100000}) {
-    texts.push_back(std::string(size, 'a') + std::to_string(size));
-  }
-  for (const std::string& t : texts) {
-    EXPECT_EQ(t, pool.keepRecurring(t));
-    EXPECT_EQ(t, pool.keep(t));
-  }
-}
-
 // A record that remembers its place in the order of appending.
 class NumberedRecord : public DebugRecord {
  public:
