@@ -13,9 +13,8 @@ bool StructRecord::parse(FieldScanner& scanner, CommandFile& file) {
   scanner.readUntil(text, "$");
   scopeName = file.pool.keep(text);
   scanner.readUntil(text, "[");
-  // Anonymous tags are numbered per file, so the file name keeps them apart.
-  name = text.substr(0, 3) == "__0" ? file.pool.keep(std::string(scopeName).append(text))
-                                    : file.pool.keep(text);
+  name = isAnonymousTag(text) ? file.pool.keep(std::string(scopeName).append(text))
+                              : file.pool.keep(text);
 
   while (scanner.accept('(')) {
     int32_t offset = 0;
@@ -64,12 +63,12 @@ bool StructRecord::emit(CommandFile& file) {
     }
     const SymbolRecord& member = *top.member;
     ++top.member;
-    if (member.structTag().empty()) continue;
+    if (member.structTag.empty()) continue;
 
-    StructRecord* used = file.structures.find({member.structTag(), '\0', from->scopeName, 0, 0});
+    StructRecord* used = file.structures.find({member.structTag, '\0', from->scopeName, 0, 0});
     if (!used) {
       return file.fault("Undefined datatype ",
-                        std::string(member.structTag()) + " in struct " + std::string(from->name));
+                        std::string(member.structTag) + " in struct " + std::string(from->name));
     }
     if (used->emitted) continue;
     used->emitted = true;

@@ -53,13 +53,11 @@ class SymbolRecord : public DebugRecord {
   LinkedAddress address;  ///< a structure member's own address is its offset
   std::string_view typeText;
   std::string_view registers;  ///< a register variable's bracketed register list
-
   /// For a structure member whose type names a structure, that structure's tag (a part
   /// of `typeText`); empty otherwise.
-  std::string_view structTag() const { return typeText.substr(tagStart_, tagSize_); }
-
- private:
-  // Where the tag lies in the type text: two offsets take half the room of a view.
-  uint32_t tagStart_ = 0;
-  uint32_t tagSize_ = 0;
+  std::string_view structTag;
 };
+
+/// True for a tag the compiler gives an anonymous structure ("__0" and a number). Such
+/// tags are numbered per file, so the file name put in front keeps them apart.
+inline bool isAnonymousTag(std::string_view tag) { return tag.substr(0, 3) == "__0"; }

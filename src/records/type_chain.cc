@@ -12,8 +12,7 @@
 namespace {
 
 // Applies a declarator; false for a letter the debugger has no form for.
-bool applyDeclarator(char letter, FieldScanner& scanner, std::string& text,
-                     std::string& arrays) {
+bool applyDeclarator(char letter, FieldScanner& scanner, std::string& text, std::string& arrays) {
   switch (letter) {
     case 'A': {
       int32_t count = 0;
@@ -74,7 +73,7 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, CommandFile& file) {
   std::size_t tagStart = 0;
   std::size_t tagSize = 0;
   typeText = {};
-  tagStart_ = tagSize_ = 0;
+  structTag = {};
 
   while (scanner.peek() != '\0' && scanner.peek() != ')') {
     char itemClass = scanner.next();
@@ -121,8 +120,7 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, CommandFile& file) {
       std::string_view tag;
       if (scanner.readUntil(tag, ":),") != '\0') scanner.unread();
       tagStart = text.size();
-      // Anonymous tags are numbered per file, so the file name keeps them apart.
-      if (tag.substr(0, 3) == "__0") text += file.currentFile();
+      if (isAnonymousTag(tag)) text += file.currentFile();
       text += tag;
       tagSize = text.size() - tagStart;
     } else if (const char* base = plainBase(letter, isSigned)) {
@@ -135,14 +133,7 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, CommandFile& file) {
   }
 
   text += arrays;
-  bool tagged = scope == 'S' && tagSize > 0;
-  // A member's tag is kept as offsets into its type text, which therefore must not
-  // outgrow them; only a line of gigabytes could make such a text.
-  if (tagged && text.size() > UINT32_MAX) return false;
   typeText = file.pool.keep(text);
-  if (tagged) {
-    tagStart_ = static_cast<uint32_t>(tagStart);
-    tagSize_ = static_cast<uint32_t>(tagSize);
-  }
+  if (scope == 'S') structTag = typeText.substr(tagStart, tagSize);
   return scanner.accept(')');
 }
