@@ -43,9 +43,7 @@ std::string_view pageOf(char space) {
 }  // namespace
 
 // Made and destroyed here, where the record classes that the lists own are complete.
-// Closing twice is harmless: the second close finds no scope and no open file. The
-// records go with the command file's arena; a list destroys one by one only those
-// that own more than their memory (structures, with their member lists).
+// Closing twice is harmless: the second close finds no scope and no open file.
 CommandFile::CommandFile() {
   // Link records look symbols and functions up, and structures look each other up.
   symbols.indexAsAppended();

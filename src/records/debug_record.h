@@ -21,12 +21,6 @@ class DebugRecord {
   DebugRecord(const DebugRecord&) = delete;
   DebugRecord& operator=(const DebugRecord&) = delete;
 
-  /// Whether the lists that hold records of this kind destroy them one by one when they
-  /// go. A record that keeps only texts and numbers leaves nothing behind: its memory
-  /// goes with the arena's in one step, and walking a million records to run empty
-  /// destructors would cost a cache miss each. A kind that owns more says true.
-  static constexpr bool kDestroyedOneByOne = false;
-
   /// This record's identity, as a value that views its texts.
   RecordIdentity identity() const { return {name, scope, scopeName, block, level}; }
 
@@ -64,13 +58,12 @@ class RecordList {
   RecordList() = default;
   RecordList(const RecordList&) = delete;
   RecordList& operator=(const RecordList&) = delete;
+  /// Destroys every record, head first; their memory goes back with the arena.
   ~RecordList() {
-    if constexpr (Record::kDestroyedOneByOne) {
-      for (Record* r = head_; r;) {
-        Record* next = following(*r);
-        ArenaDelete{}(r);
-        r = next;
-      }
+    for (Record* r = head_; r;) {
+      Record* next = following(*r);
+      ArenaDelete{}(r);
+      r = next;
     }
   }
 

@@ -11,8 +11,6 @@ class FieldScanner;
 /// symbol whose address is its offset in the structure.
 class StructRecord : public DebugRecord {
  public:
-  static constexpr bool kDestroyedOneByOne = true;  // its member list
-
   /// Reads the file, the tag and every member with its offset.
   [[nodiscard]] bool parse(FieldScanner& scanner, CommandFile& file);
 

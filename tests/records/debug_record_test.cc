@@ -20,7 +20,6 @@ class ProbeRecord : public DebugRecord {
  public:
   ProbeRecord(std::vector<std::string>* log, const char* tag, bool fails = false)
       : log_(log), tag_(tag), fails_(fails) {}
-  static constexpr bool kDestroyedOneByOne = true;
   ~ProbeRecord() override { log_->push_back(std::string("delete ") + tag_); }
   bool emit(CommandFile&) override {
     log_->push_back(std::string("emit ") + tag_);
