@@ -44,12 +44,7 @@ std::string_view pageOf(char space) {
 
 // Made and destroyed here, where the record classes that the lists own are complete.
 // Closing twice is harmless: the second close finds no scope and no open file.
-CommandFile::CommandFile() {
-  // Link records look symbols and functions up, and structures look each other up.
-  symbols.indexAsAppended();
-  functions.indexAsAppended();
-  structures.indexAsAppended();
-}
+CommandFile::CommandFile() = default;
 CommandFile::~CommandFile() { close(); }
 
 bool CommandFile::open(const std::string& path) {

@@ -89,9 +89,10 @@ class CommandFile {
   TextPool pool{arena};
   bool usesStackRelative = false;
   RecordList<ModuleRecord> modules;
-  RecordList<SymbolRecord> symbols;
-  RecordList<FunctionRecord> functions;
-  RecordList<StructRecord> structures;
+  // Link records look symbols and functions up, and structures look each other up.
+  RecordList<SymbolRecord, Lookup::byIdentity> symbols;
+  RecordList<FunctionRecord, Lookup::byIdentity> functions;
+  RecordList<StructRecord, Lookup::byIdentity> structures;
 
  private:
   enum class State { notOpen, open, closed };

@@ -18,14 +18,14 @@ namespace {
 // So every copy is attached once, and each link costs one lookup however many copies
 // and links there are. A copy read after the last link follows nothing and keeps its
 // own address.
-template <class Record, class Owner>
-void bindAll(const RecordList<Record>& list, const RecordIdentity& identity, std::size_t hash,
-             int32_t address, LinkedAddress Owner::*bound) {
-  Record* first = list.find(identity, hash);
+template <class List, class Owner>
+void bindAll(const List& list, const RecordIdentity& identity, int32_t address,
+             LinkedAddress Owner::*bound) {
+  auto* first = list.find(identity);
   if (!first) return;
   const LinkedAddress& shared = first->*bound;
   (first->*bound).bind(address);
-  for (Record* copy = list.nextOfIdentity(*first); copy; copy = list.nextOfIdentity(*copy)) {
+  for (auto* copy = list.nextOfIdentity(*first); copy; copy = list.nextOfIdentity(*copy)) {
     if ((copy->*bound).follows()) break;  // this one and all older ones follow already
     (copy->*bound).follow(shared);
   }
@@ -49,12 +49,11 @@ bool LinkRecord::parse(FieldScanner& scanner, CommandFile& file) {
       scanner.readNumber(block, 10);
       scanner.readNumber(address, 16);
       RecordIdentity id = identity();
-      std::size_t hash = RecordIdentityHash{}(id);  // one hash for both lists
       if (kind == 'X') {
-        bindAll(file.functions, id, hash, address, &FunctionRecord::endAddress);
+        bindAll(file.functions, id, address, &FunctionRecord::endAddress);
       } else {
-        bindAll(file.symbols, id, hash, address, &SymbolRecord::address);
-        bindAll(file.functions, id, hash, address, &SymbolRecord::address);
+        bindAll(file.symbols, id, address, &SymbolRecord::address);
+        bindAll(file.functions, id, address, &SymbolRecord::address);
       }
       return true;
     }
