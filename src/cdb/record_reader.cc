@@ -16,7 +16,7 @@ namespace {
 // Parses a stored record kind and hands it to its list, which owns it from then on.
 template <class Record, auto list>
 bool readStored(FieldScanner& scanner, CommandFile& file) {
-  auto record = file.arena.make<Record>();
+  auto record = file.make<Record>();
   if (!record->parse(scanner, file)) return false;
   (file.*list).append(std::move(record));
   return true;

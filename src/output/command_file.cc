@@ -49,16 +49,16 @@ CommandFile::~CommandFile() { close(); }
 
 bool CommandFile::open(const std::string& path) {
   if (!file_.create(path)) return false;
-  state_ = State::open;
-  for (const char* line : kHeader) {
-    writeText(line);
-    endLine();
-  }
+  writeHeader();
   return true;
 }
 
 void CommandFile::openBuffer(std::string& sink) {
   buffer_ = &sink;
+  writeHeader();
+}
+
+void CommandFile::writeHeader() {
   state_ = State::open;
   for (const char* line : kHeader) {
     writeText(line);

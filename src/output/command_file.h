@@ -9,7 +9,6 @@
 #include "records/debug_record.h"
 #include "util/arena.h"
 #include "util/output_file.h"
-#include "util/text_pool.h"
 
 class FunctionRecord;
 class ModuleRecord;
@@ -84,9 +83,19 @@ class CommandFile {
   /// The system's description of the first write failure.
   const std::string& writeError() const { return writeError_; }
 
-  // The arena and the pool come first, so that they outlive the records made in them.
-  Arena arena;
-  TextPool pool{arena};
+  /// A new record of type T, made in the memory of the records; append it to a list.
+  template <class T>
+  ArenaPtr<T> make() {
+    return arena_.make<T>();
+  }
+  /// A copy of `text` that lives as long as the records.
+  std::string_view keep(std::string_view text) { return arena_.copy(text); }
+
+ private:
+  // Before the lists, so that it outlives the records made in it.
+  Arena arena_;
+
+ public:
   bool usesStackRelative = false;
   RecordList<ModuleRecord> modules;
   // Link records look symbols and functions up, and structures look each other up.
@@ -104,6 +113,7 @@ class CommandFile {
     if (size > 0) std::memcpy(&line_[lineLength_], text, size);
     lineLength_ += size;
   }
+  void writeHeader();
   void writeHex(uint32_t value);
   void deliverLine();
   void noteWriteFailure();

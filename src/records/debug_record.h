@@ -9,7 +9,6 @@
 #include "records/record_identity.h"
 #include "util/arena.h"
 #include "util/pointer_index.h"
-#include "util/text_pool.h"
 
 class CommandFile;
 

@@ -4,7 +4,7 @@
 #include "output/command_file.h"
 
 bool FunctionRecord::parse(FieldScanner& scanner, CommandFile& file) {
-  sourceFile = file.pool.keep(file.currentFile());
+  sourceFile = file.keep(file.currentFile());
   return SymbolRecord::parse(scanner, file);
 }
 

@@ -8,8 +8,8 @@
 bool ModuleRecord::parse(FieldScanner& scanner, CommandFile& file) {
   std::string_view moduleName;
   scanner.readUntil(moduleName, "$");
-  name = file.pool.keep(moduleName);
-  fileName = file.pool.keep(std::string(moduleName) + ".c");
+  name = file.keep(moduleName);
+  fileName = file.keep(std::string(moduleName) + ".c");
   // Functions read from here on belong to this module: they note the current file.
   file.enterFile(name);
   return true;

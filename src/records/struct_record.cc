@@ -11,17 +11,16 @@ bool StructRecord::parse(FieldScanner& scanner, CommandFile& file) {
   scanner.skip(1);  // the scope letter
   std::string_view text;
   scanner.readUntil(text, "$");
-  scopeName = file.pool.keep(text);
+  scopeName = file.keep(text);
   scanner.readUntil(text, "[");
-  name = isAnonymousTag(text) ? file.pool.keep(std::string(scopeName).append(text))
-                              : file.pool.keep(text);
+  name = isAnonymousTag(text) ? file.keep(std::string(scopeName).append(text)) : file.keep(text);
 
   while (scanner.accept('(')) {
     int32_t offset = 0;
     scanner.skip(1);  // "{"
     scanner.readNumber(offset, 10);
     scanner.skip(2);  // "S:"
-    auto member = file.arena.make<SymbolRecord>();
+    auto member = file.make<SymbolRecord>();
     if (!member->parse(scanner, file)) return file.fault("Failed definition of structure ", name);
     member->address.own = offset;
     // The size is the largest end of any member (bit-fields share offsets); it is

@@ -9,9 +9,9 @@ bool SymbolRecord::parse(FieldScanner& scanner, CommandFile& file) {
   scope = scanner.next();
   std::string_view text;
   scanner.readUntil(text, "$");
-  scopeName = file.pool.keep(text);
+  scopeName = file.keep(text);
   scanner.readUntil(text, "$");
-  name = file.pool.keep(text);
+  name = file.keep(text);
   scanner.readLevel(level);
   scanner.readNumber(block, 10);  // also takes the "(" that opens the type chain
   if (!parseTypeChain(scanner, file)) return file.fault("Failed definition of symbol ", name);
@@ -28,7 +28,7 @@ bool SymbolRecord::parse(FieldScanner& scanner, CommandFile& file) {
   if (addressSpace == 'R' && scanner.peek() == '[') {
     std::string_view list = scanner.rest();
     std::size_t close = list.find(']');
-    registers = file.pool.keep(list.substr(0, close == std::string_view::npos ? close : close + 1));
+    registers = file.keep(list.substr(0, close == std::string_view::npos ? close : close + 1));
   }
   return true;  // further fields (an F record has more) are not needed
 }

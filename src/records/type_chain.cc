@@ -133,7 +133,7 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, CommandFile& file) {
   }
 
   text += arrays;
-  typeText = file.pool.keep(text);
+  typeText = file.keep(text);
   if (scope == 'S') structTag = typeText.substr(tagStart, tagSize);
   return scanner.accept(')');
 }

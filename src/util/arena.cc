@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #if defined(__linux__)
@@ -10,6 +11,13 @@
 
 Arena::~Arena() {
   for (void* block : blocks_) freeBlock(block);
+}
+
+std::string_view Arena::copy(std::string_view text) {
+  if (text.empty()) return {};  // an empty view may have no storage to copy from
+  char* bytes = static_cast<char*>(allocate(text.size(), 1));
+  std::memcpy(bytes, text.data(), text.size());
+  return {bytes, text.size()};
 }
 
 void* Arena::allocateInNewBlock(std::size_t size) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -41,6 +42,9 @@ class Arena {
     void* memory = allocate(sizeof(T), alignof(T));
     return ArenaPtr<T>(new (memory) T(std::forward<Args>(args)...));
   }
+
+  /// A copy of `text` in this arena's memory.
+  std::string_view copy(std::string_view text);
 
   /// `size` bytes aligned to `align` (a power of two), not initialized.
   void* allocate(std::size_t size, std::size_t align) {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "output/command_file.h"
-#include "util/text_pool.h"
+#include "util/arena.h"
 
 namespace {
 
@@ -34,13 +34,12 @@ class ProbeRecord : public DebugRecord {
 
 // Records live in an arena, as the command file's do; it outlives every list below.
 Arena arena;
-TextPool recordTexts(arena);
 
 template <class Record>
 ArenaPtr<Record> identified(ArenaPtr<Record> r, const RecordIdentity& id) {
-  r->name = recordTexts.keep(id.name);
+  r->name = arena.copy(id.name);
   r->scope = id.scope;
-  r->scopeName = recordTexts.keep(id.scopeName);
+  r->scopeName = arena.copy(id.scopeName);
   r->block = id.block;
   r->level = id.level;
   return r;
