@@ -37,7 +37,7 @@ Result run(LineReader& input) {
   CommandFile file;
   file.openBuffer(r.out);
   file.captureMessages(&r.messages);
-  r.converted = convert(input, file, "fuzz.ihx");
+  r.converted = convert(input, file, "fuzz.ihx") == Outcome::converted;
   return r;
 }
 

@@ -46,42 +46,39 @@ constexpr RecordKind kRecordKinds[] = {
     {'T', readStored<StructRecord, &CommandFile::structures>},
 };
 
-// A NUL byte would cut the line short for every field reader; such a line is rejected
-// whole, and shown with its NUL bytes as ^@ so the message stays one readable line.
-std::string showNulBytes(std::string_view line) {
-  std::string shown;
-  for (char c : line) {
-    if (c == '\0') {
-      shown += "^@";
-    } else {
-      shown += c;
-    }
-  }
-  return shown;
-}
-
-// Frames a line known to hold no NUL byte and hands it to its record kind.
-bool dispatch(std::string_view line, CommandFile& file) {
+// Hands a line to its record kind. A NUL byte would cut the line short for every field
+// reader, so a line that holds one is rejected whole.
+bool dispatch(std::string_view line, bool hasNul, CommandFile& file) {
+  if (hasNul || !isRecordFrame(line)) return file.fault(badFormatMessage(line));
   FieldScanner scanner(line);
   char letter = scanner.next();
-  if (!scanner.accept(':')) return file.fault("Bad CDB record format:", line);
+  scanner.skip(1);  // the colon
   for (const RecordKind& kind : kRecordKinds) {
     if (kind.letter == letter) return kind.read(scanner, file);
   }
   return file.fault("Unknown CDB record type ", letter);
 }
 
-bool rejectNul(std::string_view line, CommandFile& file) {
-  return file.fault("Bad CDB record format:", showNulBytes(line));
-}
-
 }  // namespace
+
+bool isRecordFrame(std::string_view line) { return line.size() >= 2 && line[1] == ':'; }
+
+std::string badFormatMessage(std::string_view line) {
+  std::string message = "Bad CDB record format:";
+  for (char c : line) {
+    if (c == '\0') {
+      message += "^@";
+    } else {
+      message += c;
+    }
+  }
+  return message;
+}
 
 bool readRecords(LineReader& input, CommandFile& file) {
   std::string_view line;
   while (input.nextLine(line)) {
-    bool accepted = input.lineHasNul() ? rejectNul(line, file) : dispatch(line, file);
-    if (!accepted) return false;
+    if (!dispatch(line, input.lineHasNul(), file)) return false;
   }
   return !input.failed();
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <system_error>
 
 #include "cdb/line_reader.h"
@@ -106,17 +107,25 @@ bool sameFile(const char* input, const std::string& output) {
 
 }  // namespace
 
-bool convert(LineReader& input, CommandFile& file, std::string_view image, bool* readAll) {
-  // Records are written out only when the whole input was accepted.
-  bool converted = readRecords(input, file);
-  if (readAll) *readAll = converted;
-  if (converted) converted = file.emitAll();
+Outcome convert(LineReader& input, CommandFile& file, std::string_view image) {
+  Outcome outcome = Outcome::converted;
+  try {
+    // Records are written out only when the whole input was accepted.
+    if (!readRecords(input, file)) {
+      outcome = input.failed() ? Outcome::readError : Outcome::rejected;
+    } else if (!file.emitAll()) {
+      outcome = Outcome::emitFailed;
+    }
+  } catch (const std::bad_alloc&) {
+    file.dropLine();
+    outcome = Outcome::outOfMemory;
+  }
   // Whatever happened, the command file ends with its LOAD line and trailer.
   file.writeText("LOAD ");
   file.writeText(image);
   file.endLine();
   file.close();
-  return converted;
+  return outcome;
 }
 
 OutputNames deriveOutputNames(std::string_view inputName) {
@@ -176,11 +185,22 @@ Request parseArguments(int argc, const char* const* argv) {
   return r;
 }
 
-// A first line that is no record (a letter and a colon) means the input is no CDB file
-// at all: a map, an image or a source given by mistake.
-bool isRecordLine(std::string_view line) {
-  return line.size() >= 2 && line[1] == ':' &&
-         ((line[0] >= 'A' && line[0] <= 'Z') || (line[0] >= 'a' && line[0] <= 'z'));
+// How a run ends. The exit code follows from it in one place, exitCodeOf.
+enum class Ending { done, usage, noInput, noOutput, notConverted };
+
+int exitCodeOf(Ending ending) {
+  switch (ending) {
+    case Ending::done:
+      return 0;
+    case Ending::usage:
+    case Ending::noInput:
+      return 1;
+    case Ending::noOutput:
+      return 2;
+    case Ending::notConverted:
+      break;
+  }
+  return 3;
 }
 
 // Where the record that stopped the reading stands, in the form of compiler messages,
@@ -205,36 +225,49 @@ void warnOfUnlinkedFunctions(const CommandFile& file) {
   say(line.c_str());
 }
 
-}  // namespace
-
-int runTorvane(int argc, const char* const* argv) {
-  Request request = parseArguments(argc, argv);
-  if (request.action == Request::version) {
-    say("torvane " TORVANE_VERSION);
-    return kConverted;
-  }
-  for (const char* line : kBanner) say(line);
-  switch (request.action) {
-    case Request::help:
-      for (const char* line : kUsage) say(line);
-      for (const char* line : kOptions) say(line);
-      return kConverted;
-    case Request::unknownOption:
-    case Request::missingValue: {
-      std::string line = "torvane: " + std::string(request.action == Request::unknownOption
-                                                        ? "unknown option "
-                                                        : "missing file name after ") +
-                         std::string(request.option);
-      say(line.c_str());
-      for (const char* usage : kUsage) say(usage);
-      return kNoInput;
-    }
-    case Request::usage:
-      for (const char* line : kUsage) say(line);
-      return kNoInput;
-    default:
+// What the user must know of a conversion beyond the messages of its records.
+void report(Outcome outcome, const char* inputName, const LineReader& reader,
+            const CommandFile& file) {
+  switch (outcome) {
+    case Outcome::rejected:
+      sayRejectedLine(inputName, reader);
+      break;
+    case Outcome::readError:
+      complain("Cannot read .cdb input file", reader.error());
+      break;
+    case Outcome::outOfMemory:
+      complain("Cannot convert .cdb input file", std::strerror(ENOMEM));
+      break;
+    case Outcome::converted:
+    case Outcome::emitFailed:
+      warnOfUnlinkedFunctions(file);
       break;
   }
+}
+
+// The help, version and usage answers, and the complaints about the command line.
+Ending answer(const Request& request) {
+  if (request.action == Request::version) {
+    say("torvane " TORVANE_VERSION);
+    return Ending::done;
+  }
+  for (const char* line : kBanner) say(line);
+  if (request.action == Request::help) {
+    for (const char* line : kUsage) say(line);
+    for (const char* line : kOptions) say(line);
+    return Ending::done;
+  }
+  if (request.action == Request::unknownOption) {
+    say(("torvane: unknown option " + std::string(request.option)).c_str());
+  } else if (request.action == Request::missingValue) {
+    say(("torvane: missing file name after " + std::string(request.option)).c_str());
+  }
+  for (const char* line : kUsage) say(line);
+  return Ending::usage;
+}
+
+Ending convertFile(const Request& request) {
+  for (const char* line : kBanner) say(line);
 
   // Open the CDB file; nothing is created when it cannot be read.
   const char* inputName = request.inputName;
@@ -242,19 +275,19 @@ int runTorvane(int argc, const char* const* argv) {
   InputFile input = openInput(inputName, why);
   if (!input) {
     complain("Cannot open .cdb input file", why);
-    return kNoInput;
+    return Ending::noInput;
   }
 
-  // A file that is no CDB file at all leaves the command file it would replace alone.
+  // A file whose first line is no record is no CDB file at all (a map, an image or a
+  // source given by mistake): the command file it would replace is left alone.
   LineReader reader(input.get());
   std::string_view first;
-  if (reader.peekLine(first) && !isRecordLine(first)) {
-    CommandFile unopened;  // takes the reader's message for the line, and writes nothing
-    (void)readRecords(reader, unopened);
-    sayRejectedLine(inputName, reader);
+  if (reader.peekLine(first) && !isRecordFrame(first)) {
+    say(badFormatMessage(first).c_str());
+    say((std::string(inputName) + ":1: this record was not converted").c_str());
     std::fprintf(stderr, "%s is not a CDB file; nothing was written\n", inputName);
     std::fflush(stderr);
-    return kRecordRejected;
+    return Ending::notConverted;
   }
 
   // Create the command file, never over the input itself.
@@ -262,23 +295,32 @@ int runTorvane(int argc, const char* const* argv) {
   if (request.outputName) names.commandFile = request.outputName;
   if (sameFile(inputName, names.commandFile)) {
     complain("Cannot open .dvk output file", "input and output are the same file");
-    return kNoOutput;
+    return Ending::noOutput;
   }
   CommandFile file;
   if (!file.open(names.commandFile)) {
     complain("Cannot open .dvk output file", std::strerror(errno));
-    return kNoOutput;
+    return Ending::noOutput;
   }
 
-  // Convert, then say where a rejected record stands and what went wrong with the files.
-  bool readAll = false;
-  bool converted = convert(reader, file, names.image, &readAll);
-  if (!readAll && !reader.failed()) sayRejectedLine(inputName, reader);
-  if (reader.failed()) complain("Cannot read .cdb input file", reader.error());
-  if (readAll && !reader.failed()) warnOfUnlinkedFunctions(file);
+  Outcome outcome = convert(reader, file, names.image);
+  report(outcome, inputName, reader, file);
   if (file.writeFailed()) {
     complain("Cannot write .dvk output file", file.writeError());
-    return kNoOutput;
+    return Ending::noOutput;  // a command file that is not whole outranks the rest
   }
-  return converted ? kConverted : kRecordRejected;
+  return outcome == Outcome::converted ? Ending::done : Ending::notConverted;
+}
+
+}  // namespace
+
+int runTorvane(int argc, const char* const* argv) {
+  try {
+    Request request = parseArguments(argc, argv);
+    return exitCodeOf(request.action == Request::convert ? convertFile(request) : answer(request));
+  } catch (const std::bad_alloc&) {
+    // Memory ran out before the conversion began, or while its outcome was reported.
+    complain("torvane", std::strerror(ENOMEM));
+    return exitCodeOf(Ending::notConverted);
+  }
 }

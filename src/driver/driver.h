@@ -16,13 +16,19 @@ OutputNames deriveOutputNames(std::string_view inputName);
 class CommandFile;
 class LineReader;
 
+/// How a conversion ended.
+enum class Outcome {
+  converted,    ///< every record was read and written
+  rejected,     ///< a record was rejected while reading; the reader's line number tells which
+  emitFailed,   ///< every line was accepted, but a record could not be written
+  readError,    ///< the input failed while being read; the reader tells why
+  outOfMemory,  ///< memory ran out
+};
+
 /// Converts the CDB records of `input` into the open command file `file`: reads them all,
 /// writes them out when every line was accepted, ends with the LOAD line for `image` and
-/// closes the file. True when every record was converted; false after a rejected record
-/// (its message printed) or a read error (`input` tells which). `readAll`, when given,
-/// tells whether every line was read and accepted.
-bool convert(LineReader& input, CommandFile& file, std::string_view image,
-             bool* readAll = nullptr);
+/// closes the file, whatever happened. A rejected record has printed its message.
+[[nodiscard]] Outcome convert(LineReader& input, CommandFile& file, std::string_view image);
 
 /// Runs one conversion for the command line and returns the process exit code.
 int runTorvane(int argc, const char* const* argv);

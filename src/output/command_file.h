@@ -52,6 +52,9 @@ class CommandFile {
   /// Ends the current line and hands it to the file at once.
   void endLine();
 
+  /// Forgets the line being composed, after a failure in the middle of it.
+  void dropLine() { lineLength_ = 0; }
+
   /// Makes `name` the open FILE scope, closing the FUNC and FILE scopes open before;
   /// an empty name closes the FILE scope and opens none.
   void enterFile(std::string_view name);

@@ -3,12 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "expected_text.h"
 #include "tool_run.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -306,6 +311,29 @@ TEST(DriverRunTest, ReadErrorFailsTheRun) {
   EXPECT_EQ(3, run.exitCode);
   EXPECT_EQ("Cannot read .cdb input file: Input/output error\n", run.err);
   EXPECT_EQ(kHeader + "LOAD prog.ihx\nMODE 2", readOutput(dir / "prog.dvk"));
+}
+
+// Memory that runs out while the records are read ends the run with a message and a
+// command file that still ends with its LOAD line and trailer.
+TEST(DriverRunTest, OutOfMemoryStillEndsTheCommandFile) {
+#if defined(_WIN32) || defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "needs a shell's limit on memory, which the sanitizers' own mappings exceed";
+#else
+  fs::path dir = scratchDirectory();
+  std::string cdb;
+  for (int i = 0; i < 400000; ++i) {
+    cdb += "S:G$symbol" + std::to_string(1000000 + i) + "$0$0({1}SC:U),E,0,0\n";
+  }
+  writeFile(dir / "big.cdb", cdb);
+  std::string command = "cd '" + dir.string() + "' && ulimit -v 40000 && '" TORVANE_BINARY
+                        "' big.cdb >out.txt 2>err.txt";
+  int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(3, WEXITSTATUS(status));
+  EXPECT_EQ(kBanner, readFile(dir / "out.txt"));
+  EXPECT_EQ("Cannot convert .cdb input file: Cannot allocate memory\n", readFile(dir / "err.txt"));
+  EXPECT_EQ(kHeader + "LOAD big.ihx\nMODE 2", readFile(dir / "big.dvk"));
+#endif
 }
 
 }  // namespace
