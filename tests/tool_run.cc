@@ -5,7 +5,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "util/wide_names.h"
+#include "util/system_files.h"
 #else
 #include <sys/wait.h>
 #endif
@@ -47,9 +47,10 @@ std::string nativePath(const fs::path& path) {
 // Runs torvane through the command shell; returns its exit code.
 int runInShell(const fs::path& directory, const std::string& arguments, const fs::path& out,
                const fs::path& err) {
-  std::wstring command = widen("cd /d \"" + nativePath(directory) + "\" && \"" +
+  std::wstring command = pathOf("cd /d \"" + nativePath(directory) + "\" && \"" +
                                nativePath(TORVANE_BINARY) + "\" " + arguments + " >\"" +
-                               nativePath(out) + "\" 2>\"" + nativePath(err) + "\"");
+                               nativePath(out) + "\" 2>\"" + nativePath(err) + "\"")
+                             .wstring();
   // -1 means the command shell itself could not be started, which happens now and then
   // under Wine while another test starts its own: that is no result of torvane's, so
   // the run is tried again.

@@ -14,9 +14,7 @@
 #include "output/command_file.h"
 #include "records/function_record.h"
 
-#ifdef _WIN32
-#include "util/wide_names.h"
-#endif
+#include "util/system_files.h"
 
 namespace {
 
@@ -73,19 +71,10 @@ struct FileCloser {
 };
 using InputFile = std::unique_ptr<std::FILE, FileCloser>;
 
-// A file name as typed (UTF-8 on Windows) as the file system takes it.
-std::filesystem::path pathOf(std::string_view name) {
-  return std::filesystem::u8path(name.begin(), name.end());
-}
-
 // Opens the CDB file for reading. A directory opens on some systems but cannot be read
 // as a file, so it fails here like a missing file.
 InputFile openInput(const char* name, std::string& why) {
-#ifdef _WIN32
-  InputFile input(_wfopen(widen(name).c_str(), L"rb"));
-#else
-  InputFile input(std::fopen(name, "rb"));
-#endif
+  InputFile input(openForReading(name));
   if (!input) {
     why = std::strerror(errno);
     return nullptr;
@@ -129,14 +118,7 @@ Outcome convert(LineReader& input, CommandFile& file, std::string_view image) {
 }
 
 OutputNames deriveOutputNames(std::string_view inputName) {
-#ifdef _WIN32
-  // Both slashes separate folders, and a drive ("C:") belongs to the folder part.
-  std::size_t slash = inputName.find_last_of("/\\:");
-#else
-  std::size_t slash = inputName.rfind('/');
-#endif
-  std::size_t fileStart = slash == std::string_view::npos ? 0 : slash + 1;
-  std::size_t dot = inputName.find('.', fileStart + 1);
+  std::size_t dot = inputName.find('.', fileNameStart(inputName) + 1);
   std::string base(inputName.substr(0, dot));
   return {base + ".dvk", base + ".ihx"};
 }

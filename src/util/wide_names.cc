@@ -1,18 +1,6 @@
 #include "util/wide_names.h"
 
-#ifdef _WIN32
-
 #include <windows.h>
-
-std::wstring widen(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                 nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-                      size);
-  return wide;
-}
 
 std::string narrow(std::wstring_view utf16) {
   if (utf16.empty()) return {};
@@ -23,5 +11,3 @@ std::string narrow(std::wstring_view utf16) {
                       size, nullptr, nullptr);
   return text;
 }
-
-#endif

@@ -1,0 +1,59 @@
+#include "util/system_files.h"
+
+#include <fcntl.h>
+
+#ifdef _WIN32
+#include <io.h>
+#include <sys/stat.h>
+#else
+#include <unistd.h>
+#endif
+
+std::filesystem::path pathOf(std::string_view name) {
+  return std::filesystem::u8path(name.begin(), name.end());
+}
+
+std::size_t fileNameStart(std::string_view name) {
+#ifdef _WIN32
+  std::size_t separator = name.find_last_of("/\\:");
+#else
+  std::size_t separator = name.rfind('/');
+#endif
+  return separator == std::string_view::npos ? 0 : separator + 1;
+}
+
+#ifdef _WIN32
+
+// Windows takes names in any script only through its wide-character calls.
+std::FILE* openForReading(const std::string& name) {
+  return _wfopen(pathOf(name).c_str(), L"rb");
+}
+
+int createForWriting(const std::string& name) {
+  return _wopen(pathOf(name).c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_TEXT,
+                _S_IREAD | _S_IWRITE);
+}
+
+long writeSome(int descriptor, const char* bytes, std::size_t size) {
+  // One call takes at most what an unsigned int counts; the caller writes the rest.
+  unsigned most = size > 0x40000000 ? 0x40000000u : static_cast<unsigned>(size);
+  return _write(descriptor, bytes, most);
+}
+
+bool closeDescriptor(int descriptor) { return _close(descriptor) == 0; }
+
+#else
+
+std::FILE* openForReading(const std::string& name) { return std::fopen(name.c_str(), "rb"); }
+
+int createForWriting(const std::string& name) {
+  return ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+}
+
+long writeSome(int descriptor, const char* bytes, std::size_t size) {
+  return static_cast<long>(::write(descriptor, bytes, size));
+}
+
+bool closeDescriptor(int descriptor) { return ::close(descriptor) == 0; }
+
+#endif

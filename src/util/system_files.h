@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// The file calls of the system, for names in UTF-8: everything that differs between
+// Windows and the rest is here.
+
+/// A file name as typed (UTF-8 on Windows, where names in any script are allowed) as
+/// the file system library takes it.
+std::filesystem::path pathOf(std::string_view name);
+
+/// Where the file name starts in `name`, after its folder part: a slash, and on Windows
+/// also a backslash or a drive ("C:"), ends the folder part.
+std::size_t fileNameStart(std::string_view name);
+
+/// Opens the named file for reading, as bytes; null when it cannot (errno tells why).
+std::FILE* openForReading(const std::string& name);
+
+/// Creates or truncates the named file for writing; its descriptor, or -1 when it
+/// cannot (errno tells why). On Windows the file is in text mode: each line feed
+/// written reaches it as CR LF.
+int createForWriting(const std::string& name);
+
+/// Hands some of `size` bytes to the descriptor; how many it took, or -1 (errno tells
+/// why).
+long writeSome(int descriptor, const char* bytes, std::size_t size);
+
+/// Closes the descriptor; false when closing reports a failure.
+bool closeDescriptor(int descriptor);
