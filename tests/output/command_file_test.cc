@@ -129,6 +129,10 @@ TEST(CommandFileOnDiskTest, ClosedAndNeverOpenedFiles) {
     CommandFile f;
     ASSERT_TRUE(f.open(path));
     f.enterFunction("main");
+    // Each line reaches the file when it is ended, a line being composed does not.
+    f.writeText("REM");
+    EXPECT_EQ(kHeader + "FUNC main\n", readOutput(path));
+    f.dropLine();
     f.close();
   }  // the teardown's close adds nothing
   EXPECT_EQ(kHeader + "FUNC main\nENDF\nMODE 2", readOutput(path));
