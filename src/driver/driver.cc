@@ -7,6 +7,7 @@
 #include <memory>
 #include <new>
 #include <system_error>
+#include <vector>
 
 #include "cdb/line_reader.h"
 #include "cdb/record_reader.h"
@@ -129,8 +130,9 @@ namespace {
 struct Request {
   enum { convert, help, version, usage, unknownOption, missingValue } action = usage;
   const char* inputName = nullptr;
-  const char* outputName = nullptr;  // null: derived from the input name
-  std::string_view option;           // the option at fault
+  const char* outputName = nullptr;     // null: derived from the input name
+  std::vector<std::string_view> extra;  // file names after the first, not converted
+  std::string_view option;              // the option at fault
 };
 
 Request only(decltype(Request::action) action, std::string_view option = {}) {
@@ -140,28 +142,48 @@ Request only(decltype(Request::action) action, std::string_view option = {}) {
   return r;
 }
 
-// Options come before the file name; "--" ends them, a lone "-" is a file name, and
-// arguments after the file name are ignored.
+// The value of an option that takes one, written "-o FILE", "-oFILE", "--output FILE"
+// or "--output=FILE"; null when `arg` is not that option. `i` moves past a value that
+// stands in the next argument; a missing value is the empty text.
+const char* valueOf(std::string_view shortName, std::string_view longName, int argc,
+                    const char* const* argv, int& i) {
+  std::string_view arg = argv[i];
+  if (arg == shortName || arg == longName) return i + 1 < argc ? argv[++i] : "";
+  if (arg.substr(0, 2) == shortName) return argv[i] + 2;
+  if (arg.substr(0, longName.size() + 1) == std::string(longName) + "=") {
+    return argv[i] + longName.size() + 1;
+  }
+  return nullptr;
+}
+
+// Options are taken wherever they stand before "--", as GNU tools take them; "--" ends
+// them, and a lone "-" is a file name. The first file name is converted, and any other
+// is named as ignored.
 Request parseArguments(int argc, const char* const* argv) {
   Request r;
+  bool options = true;
   for (int i = 1; i < argc; ++i) {
     std::string_view arg = argv[i];
-    if (arg == "--") {
-      if (i + 1 < argc) r.inputName = argv[i + 1];
-      break;
+    if (options && arg == "--") {
+      options = false;
+    } else if (options && isPlatformHelp(arg)) {
+      return only(Request::help);
+    } else if (!options || arg.size() < 2 || arg[0] != '-') {
+      if (r.inputName) {
+        r.extra.push_back(arg);
+      } else {
+        r.inputName = argv[i];
+      }
+    } else if (arg == "-h" || arg == "--help") {
+      return only(Request::help);
+    } else if (arg == "-V" || arg == "--version") {
+      return only(Request::version);
+    } else if (const char* output = valueOf("-o", "--output", argc, argv, i)) {
+      if (*output == '\0') return only(Request::missingValue, arg);
+      r.outputName = output;
+    } else {
+      return only(Request::unknownOption, arg);
     }
-    if (arg.size() < 2 || arg[0] != '-') {
-      r.inputName = argv[i];
-      break;
-    }
-    if (arg == "-h" || arg == "--help") return only(Request::help);
-    if (arg == "-V" || arg == "--version") return only(Request::version);
-    if (arg == "-o" || arg == "--output") {
-      if (i + 1 == argc) return only(Request::missingValue, arg);
-      r.outputName = argv[++i];
-      continue;
-    }
-    return only(Request::unknownOption, arg);
   }
   r.action = r.inputName ? Request::convert : Request::usage;
   return r;
@@ -250,6 +272,9 @@ Ending answer(const Request& request) {
 
 Ending convertFile(const Request& request) {
   for (const char* line : kBanner) say(line);
+  for (std::string_view name : request.extra) {
+    say(("torvane: extra argument " + std::string(name) + " ignored").c_str());
+  }
 
   // Open the CDB file; nothing is created when it cannot be read.
   const char* inputName = request.inputName;

@@ -22,6 +22,15 @@ std::size_t fileNameStart(std::string_view name) {
   return separator == std::string_view::npos ? 0 : separator + 1;
 }
 
+bool isPlatformHelp(std::string_view argument) {
+#ifdef _WIN32
+  return argument == "/?";
+#else
+  (void)argument;
+  return false;
+#endif
+}
+
 #ifdef _WIN32
 
 // Windows takes names in any script only through its wide-character calls.

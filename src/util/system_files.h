@@ -17,6 +17,9 @@ std::filesystem::path pathOf(std::string_view name);
 /// also a backslash or a drive ("C:"), ends the folder part.
 std::size_t fileNameStart(std::string_view name);
 
+/// True for the platform's own way to ask a program for help: "/?" on Windows.
+bool isPlatformHelp(std::string_view argument);
+
 /// Opens the named file for reading, as bytes; null when it cannot (errno tells why).
 std::FILE* openForReading(const std::string& name);
 

@@ -127,7 +127,16 @@ const OptionRow kOptionRows[] = {
     {"-x prog.cdb", 1, "torvane: unknown option -x", "build/ prog.cdb "},
     {"--verbose", 1, "torvane: unknown option --verbose", "build/ prog.cdb "},
     {"-o", 1, "torvane: missing file name after -o", "build/ prog.cdb "},
-    {"prog.cdb -x", 0, "", "build/ prog.cdb prog.dvk "},  // after the name: ignored
+    // Options are taken wherever they stand before "--", in all their spellings.
+    {"prog.cdb -o build/p.dvk", 0, "", "build/ build/p.dvk prog.cdb "},
+    {"-obuild/p.dvk prog.cdb", 0, "", "build/ build/p.dvk prog.cdb "},
+    {"prog.cdb --output=build/p.dvk", 0, "", "build/ build/p.dvk prog.cdb "},
+    {"--output= prog.cdb", 1, "torvane: missing file name after --output=", "build/ prog.cdb "},
+    {"prog.cdb -x", 1, "torvane: unknown option -x", "build/ prog.cdb "},
+    // A second file name is not converted, but named.
+    {"prog.cdb other.cdb", 0, "\ntorvane: extra argument other.cdb ignored\n",
+     "build/ prog.cdb prog.dvk "},
+    {"-- prog.cdb -o", 0, "\ntorvane: extra argument -o ignored\n", "build/ prog.cdb prog.dvk "},
     {"-- -odd.cdb", 1, "", "build/ prog.cdb "},            // a file name, not an option
     {"-", 1, "", "build/ prog.cdb "},                      // a file name, not standard input
 };
