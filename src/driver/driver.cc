@@ -211,7 +211,7 @@ int exitCodeOf(Ending ending) {
 // which editors and build logs understand.
 void sayRejectedLine(const char* inputName, const LineReader& reader) {
   say((std::string(inputName) + ":" + std::to_string(reader.lineNumber()) +
-       ": this record was not converted")
+       ": error: this record was not converted")
           .c_str());
 }
 
@@ -291,7 +291,7 @@ Ending convertFile(const Request& request) {
   std::string_view first;
   if (reader.peekLine(first) && !isRecordFrame(first)) {
     say(badFormatMessage(first).c_str());
-    say((std::string(inputName) + ":1: this record was not converted").c_str());
+    say((std::string(inputName) + ":1: error: this record was not converted").c_str());
     std::fprintf(stderr, "%s is not a CDB file; nothing was written\n", inputName);
     std::fflush(stderr);
     return Ending::notConverted;

@@ -50,14 +50,14 @@ TEST(LargeInputTest, TenMegabyteLines) {
   Converted bad = convertInput("M:a\n" + junk + "\nM:b\n");
   EXPECT_EQ(3, bad.run.exitCode);
   EXPECT_TRUE(bad.run.out == kBanner + "Bad CDB record format:" + junk +
-                                 "\nbig.cdb:2: this record was not converted\n");
+                                 "\nbig.cdb:2: error: this record was not converted\n");
 }
 
 TEST(LargeInputTest, MillionBlankLines) {
   std::string blanks(1000000, '\n');
   Converted lf = convertInput(blanks);
   EXPECT_EQ(3, lf.run.exitCode);
-  EXPECT_EQ(kBanner + "Bad CDB record format:\nbig.cdb:1: this record was not converted\n",
+  EXPECT_EQ(kBanner + "Bad CDB record format:\nbig.cdb:1: error: this record was not converted\n",
             lf.run.out);
   EXPECT_EQ("big.cdb is not a CDB file; nothing was written\n", lf.run.err);
 
@@ -65,7 +65,7 @@ TEST(LargeInputTest, MillionBlankLines) {
   for (int i = 0; i < 1000000; ++i) crlf += "\r\n";
   Converted both = convertInput("M:a\r\n" + crlf);
   EXPECT_EQ(3, both.run.exitCode);
-  EXPECT_EQ(kBanner + "Bad CDB record format:\nbig.cdb:2: this record was not converted\n",
+  EXPECT_EQ(kBanner + "Bad CDB record format:\nbig.cdb:2: error: this record was not converted\n",
             both.run.out);
   EXPECT_EQ(kHeader + "FILE a\nLOAD big.ihx\nENDFILE\nMODE 2", both.dvk);
 }

@@ -196,7 +196,7 @@ TEST(DriverRunTest, FileThatIsNoCdbFileTouchesNothing) {
     EXPECT_EQ(3, run.exitCode);
     EXPECT_NE(std::string::npos, run.out.find("\nBad CDB record format:"));
     EXPECT_NE(std::string::npos,
-              run.out.find(std::string("\n") + name + ":1: this record was not converted\n"));
+              run.out.find(std::string("\n") + name + ":1: error: this record was not converted\n"));
     EXPECT_EQ(std::string(name) + " is not a CDB file; nothing was written\n", run.err);
     EXPECT_TRUE(good == readFile(dir / "blink.dvk"));
   }
@@ -302,7 +302,7 @@ TEST(DriverRunTest, FullDeviceIsAWriteFailure) {
   fs::create_symlink("/dev/full", dir / "prog.dvk");
   ToolRun run = runTool(dir, "prog.cdb");
   EXPECT_EQ(2, run.exitCode);  // a write failure outranks the rejected record
-  EXPECT_EQ(kBanner + "Unknown CDB record type Q\nprog.cdb:2: this record was not converted\n",
+  EXPECT_EQ(kBanner + "Unknown CDB record type Q\nprog.cdb:2: error: this record was not converted\n",
             run.out);
   EXPECT_EQ("Cannot write .dvk output file: No space left on device\n", run.err);
 }
