@@ -62,6 +62,7 @@ bool LineReader::nextLineFromMoreInput(std::string_view& line) {
   if (failed() || cursor_ == end_) return false;
   line = withoutCarriageReturn(cursor_, end_);
   lineHasNul_ = nul_ < end_;
+  lastLineUnended_ = true;
   cursor_ = end_;
   searched_ = 0;
   ++lineNumber_;

@@ -42,6 +42,10 @@ class LineReader {
   /// True when the line last delivered holds a NUL byte.
   bool lineHasNul() const { return lineHasNul_; }
 
+  /// True when the line last delivered is the last of the input and has no line feed
+  /// (the input ended, or a Ctrl-Z ended it, in the middle of the line).
+  bool lastLineUnended() const { return lastLineUnended_; }
+
   /// True when reading stopped at a read error rather than at the end of the input.
   bool failed() const { return !error_.empty(); }
   /// The system's description of the read error.
@@ -76,6 +80,7 @@ class LineReader {
   std::size_t searched_ = 0;      // bytes from the cursor known to hold no line feed
   const char* nul_ = nullptr;     // the first NUL byte from the cursor on, or end_
   bool lineHasNul_ = false;
+  bool lastLineUnended_ = false;
   std::size_t lineNumber_ = 0;
   std::string error_;
 };

@@ -14,7 +14,6 @@
 #include "driver/version.h"
 #include "output/command_file.h"
 #include "records/function_record.h"
-
 #include "util/system_files.h"
 
 namespace {
@@ -207,13 +206,13 @@ int exitCodeOf(Ending ending) {
   return 3;
 }
 
-// Where the record that stopped the reading stands, in the form of compiler messages,
-// which editors and build logs understand.
-void sayRejectedLine(const char* inputName, const LineReader& reader) {
-  say((std::string(inputName) + ":" + std::to_string(reader.lineNumber()) +
-       ": error: this record was not converted")
-          .c_str());
+// A message about one line of the input, in the form of compiler messages
+// ("NAME:N: error: ..."), which editors and build logs understand.
+void sayAtLine(const char* inputName, std::size_t line, const char* message) {
+  say((std::string(inputName) + ":" + std::to_string(line) + ": " + message).c_str());
 }
+
+constexpr char kNotConverted[] = "error: this record was not converted";
 
 // Functions no link record gave a start address: the file is of an unlinked module.
 void warnOfUnlinkedFunctions(const CommandFile& file) {
@@ -234,7 +233,7 @@ void report(Outcome outcome, const char* inputName, const LineReader& reader,
             const CommandFile& file) {
   switch (outcome) {
     case Outcome::rejected:
-      sayRejectedLine(inputName, reader);
+      sayAtLine(inputName, reader.lineNumber(), kNotConverted);
       break;
     case Outcome::readError:
       complain("Cannot read .cdb input file", reader.error());
@@ -246,6 +245,16 @@ void report(Outcome outcome, const char* inputName, const LineReader& reader,
     case Outcome::emitFailed:
       warnOfUnlinkedFunctions(file);
       break;
+  }
+  if (outcome == Outcome::readError || outcome == Outcome::outOfMemory) return;
+  // SDCC ends every line it writes: a last line without its line end is most likely
+  // cut short, and its last field (an address, say) with it.
+  if (reader.lastLineUnended()) {
+    sayAtLine(inputName, reader.lineNumber(),
+              "warning: the last line has no line end; the file may be cut short");
+  }
+  if (reader.lineNumber() == 0) {
+    say(("Warning: " + std::string(inputName) + " holds no records").c_str());
   }
 }
 
@@ -291,7 +300,7 @@ Ending convertFile(const Request& request) {
   std::string_view first;
   if (reader.peekLine(first) && !isRecordFrame(first)) {
     say(badFormatMessage(first).c_str());
-    say((std::string(inputName) + ":1: error: this record was not converted").c_str());
+    sayAtLine(inputName, 1, kNotConverted);
     std::fprintf(stderr, "%s is not a CDB file; nothing was written\n", inputName);
     std::fflush(stderr);
     return Ending::notConverted;
