@@ -71,19 +71,16 @@ struct FileCloser {
 };
 using InputFile = std::unique_ptr<std::FILE, FileCloser>;
 
-// Opens the CDB file for reading. A directory opens on some systems but cannot be read
-// as a file, so it fails here like a missing file.
+// Opens the CDB file for reading. A directory opens on some systems and is refused
+// for want of permission on others; everywhere it fails as what it is.
 InputFile openInput(const char* name, std::string& why) {
-  InputFile input(openForReading(name));
-  if (!input) {
-    why = std::strerror(errno);
-    return nullptr;
-  }
   std::error_code ec;
   if (std::filesystem::is_directory(pathOf(name), ec)) {
     why = std::strerror(EISDIR);
     return nullptr;
   }
+  InputFile input(openForReading(name));
+  if (!input) why = std::strerror(errno);
   return input;
 }
 
@@ -264,10 +261,13 @@ Ending answer(const Request& request) {
     say("torvane " TORVANE_VERSION);
     return Ending::done;
   }
+  if (request.action == Request::help) say("Usage: torvane [OPTIONS] FILE.cdb");
   for (const char* line : kBanner) say(line);
   if (request.action == Request::help) {
     for (const char* line : kUsage) say(line);
     for (const char* line : kOptions) say(line);
+    say("");
+    say("Report problems at " TORVANE_ISSUES_URL);
     return Ending::done;
   }
   if (request.action == Request::unknownOption) {
