@@ -14,7 +14,7 @@ seconds=${1:-600}
 shift || true
 build=$root/build-fuzz
 
-CXX=${CXX_FUZZ:-clang++} cmake -S "$root" -B "$build" -DTORVANE_FUZZ=ON -DTORVANE_TESTS=OFF \
+CXX=${CXX_FUZZ:-clang++} cmake -S "$root" -B "$build" -DTORVANE_FUZZ=ON -DBUILD_TESTING=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --target torvane_fuzz -j >/dev/null
 
