@@ -2,10 +2,12 @@
 
 #include <string>
 
+#include "driver/version.h"
+
 // Fixed texts the program prints or writes in every run.
 
 inline const std::string kBanner =
-    "Torvane version 4.2.  Process SDC51 CDB files for Drevik.\n"
+    "Torvane version " TORVANE_VERSION ".  Process SDC51 CDB files for Drevik.\n"
     "  Written by the Torvane developers for 8051 firmware teams.\n";
 
 inline const std::string kHeader =

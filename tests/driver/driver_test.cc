@@ -180,7 +180,7 @@ TEST(DriverRunTest, VersionIsOneLine) {
   for (const char* option : {"--version", "-V"}) {
     ToolRun run = runTool(dir, option);
     EXPECT_EQ(0, run.exitCode);
-    EXPECT_EQ("torvane 4.2\n", run.out);
+    EXPECT_EQ("torvane " TORVANE_VERSION "\n", run.out);
     EXPECT_EQ("", listing(dir));
   }
 }

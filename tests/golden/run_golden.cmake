@@ -2,14 +2,19 @@
 # command file, standard output, standard error and exit code with the expected ones.
 # The input must come out unchanged, and the run may leave no other file behind.
 #
-#   cmake -DTORVANE=... -DCASE=name -DCASES=dir -DWORK=dir -DEXIT=n -P run_golden.cmake
+#   cmake -DTORVANE=... -DVERSION=v -DCASE=name -DCASES=dir -DWORK=dir -DEXIT=n -P run_golden.cmake
 #
 # EMULATOR runs the binary where it cannot run itself (Wine, for a Windows build). With
 # CRLF set, the binary writes text with CR LF line ends, as Windows text mode does: the
 # expected command file and messages are compared with every line feed as CR LF.
 #
+# The banner names the version: the expected standard output writes it @VERSION@, which
+# stands for VERSION, the version of the build.
+#
 # With GOLDEN_UPDATE=1 in the environment the expected files are rewritten from the
 # actual output instead, for review with git diff.
+
+cmake_minimum_required(VERSION 3.25)
 
 set(expected_dvk "${CASES}/${CASE}.dvk")
 set(expected_out "${CASES}/${CASE}.stdout")
@@ -33,7 +38,9 @@ if("$ENV{GOLDEN_UPDATE}" STREQUAL "1")
   else()
     file(REMOVE "${expected_dvk}")
   endif()
-  file(COPY_FILE "${WORK}/stdout" "${expected_out}")
+  file(READ "${WORK}/stdout" out)
+  string(REPLACE "Torvane version ${VERSION}." "Torvane version @VERSION@." out "${out}")
+  file(WRITE "${expected_out}" "${out}")
   file(SIZE "${WORK}/stderr" err_size)
   if(err_size GREATER 0)
     file(COPY_FILE "${WORK}/stderr" "${expected_err}")
@@ -52,13 +59,16 @@ function(compare actual expected what)
   if(NOT EXISTS "${expected}")
     file(WRITE "${WORK}/empty" "")
     set(expected "${WORK}/empty")
-  elseif(CRLF AND NOT what MATCHES "^the input")
+  elseif(NOT what MATCHES "^the input")
     # Expected files hold no NUL byte and no CR LF of their own.
     get_filename_component(leaf "${expected}" NAME)
     file(READ "${expected}" text)
-    string(REPLACE "\n" "\r\n" text "${text}")
-    file(WRITE "${WORK}/crlf.${leaf}" "${text}")
-    set(expected "${WORK}/crlf.${leaf}")
+    string(REPLACE "@VERSION@" "${VERSION}" text "${text}")
+    if(CRLF)
+      string(REPLACE "\n" "\r\n" text "${text}")
+    endif()
+    file(WRITE "${WORK}/expected.${leaf}" "${text}")
+    set(expected "${WORK}/expected.${leaf}")
   endif()
   execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${actual}" "${expected}"
                   RESULT_VARIABLE differs)
