@@ -1,4 +1,5 @@
-// The catalogue of bad inputs, run through the real binary. Each case's exit code,
+// The catalogue of bad inputs, each run through the whole run in this process (and a few
+// of them through the real binary too, which must agree). Each case's exit code,
 // messages and command file are recorded in a transcript that must match the one kept
 // in tests/catalogue/<group>.expected (CATALOGUE_UPDATE=1 rewrites it for review with
 // git diff). Every case must also keep the properties any run must have: the input is
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -75,6 +77,27 @@ struct Case {
   std::string input;
 };
 
+// One case in a folder of its own: what the run printed, and the command file it left
+// (null when it left none).
+struct CaseRun {
+  ToolRun run;
+  std::unique_ptr<std::string> dvk;
+};
+
+CaseRun runCase(const fs::path& dir, const std::string& input, bool throughTheBinary) {
+  fs::create_directories(dir);
+  writeFile(dir / "case.cdb", input);
+  CaseRun r;
+  r.run = throughTheBinary ? runTool(dir, "case.cdb") : runInProcess(dir, {"case.cdb"});
+  if (fs::exists(dir / "case.dvk"))
+    r.dvk = std::make_unique<std::string>(readOutput(dir / "case.dvk"));
+  EXPECT_EQ(input, readFile(dir / "case.cdb")) << "the input changed";
+  return r;
+}
+
+// Every this many cases, one runs through the real binary as well.
+constexpr std::size_t kThroughTheBinaryEvery = 97;
+
 // Runs every case and returns the transcript; checks the common properties on the way.
 std::string runCases(const std::vector<Case>& cases) {
   fs::path root = scratchDirectory();
@@ -82,14 +105,21 @@ std::string runCases(const std::vector<Case>& cases) {
   for (std::size_t i = 0; i < cases.size(); ++i) {
     const Case& c = cases[i];
     SCOPED_TRACE(c.name + ": " + escape(c.input));
-    fs::path dir = root / std::to_string(i);
-    fs::create_directories(dir);
-    writeFile(dir / "case.cdb", c.input);
-    ToolRun run = runTool(dir, "case.cdb");
-    std::string dvk = readOutput(dir / "case.dvk");
+    CaseRun r = runCase(root / std::to_string(i), c.input, false);
+    if (i % kThroughTheBinaryEvery == 0) {
+      CaseRun binary = runCase(root / (std::to_string(i) + ".binary"), c.input, true);
+      EXPECT_EQ(r.run.exitCode, binary.run.exitCode);
+      EXPECT_EQ(r.run.out, binary.run.out);
+      EXPECT_EQ(r.run.err, binary.run.err);
+      EXPECT_EQ(r.dvk == nullptr, binary.dvk == nullptr);
+      if (r.dvk && binary.dvk) {
+        EXPECT_EQ(*r.dvk, *binary.dvk);
+      }
+    }
+    const ToolRun& run = r.run;
+    std::string dvk = r.dvk ? *r.dvk : "";
 
-    EXPECT_EQ(c.input, readFile(dir / "case.cdb")) << "the input changed";
-    if (!fs::exists(dir / "case.dvk")) {
+    if (!r.dvk) {
       // Only an input whose first line is no record is refused without a command file.
       EXPECT_EQ(3, run.exitCode);
       EXPECT_EQ("case.cdb is not a CDB file; nothing was written\n", run.err);
@@ -111,7 +141,8 @@ std::string runCases(const std::vector<Case>& cases) {
       if (said.compare(0, kMissingBp.size(), kMissingBp) == 0) said.erase(0, kMissingBp.size());
       std::istringstream lines(said);
       for (std::string line; std::getline(lines, line);) {
-        bool warning = line.rfind("Warning: ", 0) == 0 || line.find(": warning: ") != std::string::npos;
+        bool warning =
+            line.rfind("Warning: ", 0) == 0 || line.find(": warning: ") != std::string::npos;
         EXPECT_TRUE(warning) << messages;
       }
     }
@@ -225,8 +256,8 @@ TEST(CatalogueTest, ControlZAtEveryPosition) {
     input.insert(at, 1, '\x1a');
     writeFile(withZ / "case.cdb", input + "Q:never read\n");
     writeFile(cut / "case.cdb", cdb.substr(0, at));
-    ToolRun a = runTool(withZ, "case.cdb");
-    ToolRun b = runTool(cut, "case.cdb");
+    ToolRun a = runInProcess(withZ, {"case.cdb"});
+    ToolRun b = runInProcess(cut, {"case.cdb"});
     EXPECT_EQ(b.exitCode, a.exitCode);
     EXPECT_EQ(b.out, a.out);
     EXPECT_EQ(readOutput(cut / "case.dvk"), readOutput(withZ / "case.dvk"));
