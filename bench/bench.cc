@@ -37,7 +37,7 @@ Measured runOnce(const std::vector<std::string>& argv, const fs::path& dir) {
   pid_t pid = fork();
   if (pid == 0) {
     if (chdir(dir.c_str()) != 0) _exit(127);
-    std::freopen("/dev/null", "w", stdout);
+    if (!std::freopen("/dev/null", "w", stdout)) _exit(127);
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
