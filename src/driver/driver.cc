@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <optional>
+#include <set>
 #include <system_error>
 #include <vector>
 
@@ -13,7 +15,9 @@
 #include "cdb/record_reader.h"
 #include "driver/version.h"
 #include "output/command_file.h"
+#include "map/linker_map.h"
 #include "records/function_record.h"
+#include "records/symbol_record.h"
 #include "util/system_files.h"
 
 namespace {
@@ -50,6 +54,8 @@ const char* const kOptions[] = {
     "",
     "Options:",
     "  -o, --output FILE  write the command file to FILE (default: file.dvk beside file.cdb)",
+    "  -m, --map FILE     check the addresses against the linker map FILE of the same link,",
+    "                     and take the frame pointer bp from it where no record gives it",
     "  -h, --help         show this text and exit",
     "  -V, --version      show the version and exit",
     "  --                 end of options: the next argument is the file name",
@@ -82,6 +88,31 @@ InputFile openInput(const char* name, std::string& why) {
   InputFile input(openForReading(name));
   if (!input) why = std::strerror(errno);
   return input;
+}
+
+// Reads the linker map `name` into `map`; false after saying why it cannot be used.
+bool readMap(const char* name, LinkerMap& map) {
+  std::string why;
+  InputFile input = openInput(name, why);
+  if (!input) {
+    complain("Cannot open .map input file", why);
+    return false;
+  }
+  std::string text;
+  char block[64 * 1024];
+  for (std::size_t got; (got = std::fread(block, 1, sizeof block, input.get())) > 0;) {
+    text.append(block, got);
+  }
+  if (std::ferror(input.get())) {
+    complain("Cannot read .map input file", std::strerror(errno));
+    return false;
+  }
+  if (!map.read(text)) {
+    std::fprintf(stderr, "%s is not a linker map; nothing was written\n", name);
+    std::fflush(stderr);
+    return false;
+  }
+  return true;
 }
 
 // True when `output` already exists as the very file `input` names (through links
@@ -117,7 +148,7 @@ Outcome convert(LineReader& input, CommandFile& file, std::string_view image) {
 OutputNames deriveOutputNames(std::string_view inputName) {
   std::size_t dot = inputName.find('.', fileNameStart(inputName) + 1);
   std::string base(inputName.substr(0, dot));
-  return {base + ".dvk", base + ".ihx"};
+  return {base + ".dvk", base + ".ihx", base + ".map"};
 }
 
 namespace {
@@ -127,6 +158,7 @@ struct Request {
   enum { convert, help, version, usage, unknownOption, missingValue } action = usage;
   const char* inputName = nullptr;
   const char* outputName = nullptr;     // null: derived from the input name
+  const char* mapName = nullptr;        // the linker map to check against; null: none
   std::vector<std::string_view> extra;  // file names after the first, not converted
   std::string_view option;              // the option at fault
 };
@@ -177,6 +209,9 @@ Request parseArguments(int argc, const char* const* argv) {
     } else if (const char* output = valueOf("-o", "--output", argc, argv, i)) {
       if (*output == '\0') return only(Request::missingValue, arg);
       r.outputName = output;
+    } else if (const char* map = valueOf("-m", "--map", argc, argv, i)) {
+      if (*map == '\0') return only(Request::missingValue, arg);
+      r.mapName = map;
     } else {
       return only(Request::unknownOption, arg);
     }
@@ -225,9 +260,54 @@ void warnOfUnlinkedFunctions(const CommandFile& file) {
   say(line.c_str());
 }
 
+// note [comparing with the map]
+// A CDB file left over from another build converts without a fault, to addresses that
+// are all wrong. The map of the link says where each global really is, so every address
+// a link record gave is compared with it: the start of each global function and the
+// address of each global variable in code, internal RAM (direct and indirect), external
+// RAM (paged too) and bit space, all of which the linker places and both files give as
+// the same linked address (banked code with its bank above the 16-bit address). Not
+// compared: file-static and local names, which the map does not list as globals (or
+// lists for another module); symbols on the stack or in registers, which have no place
+// in the map; and special function registers and their bits, fixed by the source and
+// so the same whatever the link.
+bool isComparedSpace(char space) {
+  return std::string_view("CDEFGHP").find(space) != std::string_view::npos;
+}
+
+void checkAgainstMap(const CommandFile& file, const LinkerMap& map, const char* mapName) {
+  std::size_t compared = 0;
+  std::size_t differing = 0;
+  std::string firstDifference;
+  std::set<std::string_view> seen;  // a global is repeated in every module that declares it
+  auto compare = [&](std::string_view name, int32_t address) {
+    if (!seen.insert(name).second) return;
+    std::optional<LinkerMap::Symbol> listed = map.find("_" + std::string(name));
+    if (!listed) return;
+    ++compared;
+    uint32_t here = static_cast<uint32_t>(address);
+    if (here == listed->value || differing++ > 0) return;
+    firstDifference = std::string(name) + ": " + hexText(here) + " here, " +
+                      hexText(listed->value) + " in the map";
+  };
+  for (const FunctionRecord& f : file.functions) {
+    if (f.scope == 'G' && f.address.follows()) compare(f.name, f.address.value());
+  }
+  for (const SymbolRecord& s : file.symbols) {
+    if (s.scope == 'G' && !s.onStack && isComparedSpace(s.addressSpace) && s.address.follows()) {
+      compare(s.name, s.address.value());
+    }
+  }
+  if (differing == 0) return;
+  say(("Warning: " + std::to_string(differing) + " of " + std::to_string(compared) +
+       " addresses differ from " + mapName + " (" + firstDifference +
+       "); the CDB file and the map are not from the same link")
+          .c_str());
+}
+
 // What the user must know of a conversion beyond the messages of its records.
 void report(Outcome outcome, const char* inputName, const LineReader& reader,
-            const CommandFile& file) {
+            const CommandFile& file, const LinkerMap* map, const char* mapName) {
   switch (outcome) {
     case Outcome::rejected:
       sayAtLine(inputName, reader.lineNumber(), kNotConverted);
@@ -241,6 +321,7 @@ void report(Outcome outcome, const char* inputName, const LineReader& reader,
     case Outcome::converted:
     case Outcome::emitFailed:
       warnOfUnlinkedFunctions(file);
+      if (map) checkAgainstMap(file, *map, mapName);
       break;
   }
   if (outcome == Outcome::readError || outcome == Outcome::outOfMemory) return;
@@ -306,6 +387,10 @@ Ending convertFile(const Request& request) {
     return Ending::notConverted;
   }
 
+  // Read the linker map, when one is named, before anything is written.
+  LinkerMap map;
+  if (request.mapName && !readMap(request.mapName, map)) return Ending::noInput;
+
   // Create the command file, never over the input itself.
   OutputNames names = deriveOutputNames(inputName);
   if (request.outputName) names.commandFile = request.outputName;
@@ -319,8 +404,19 @@ Ending convertFile(const Request& request) {
     return Ending::noOutput;
   }
 
+  // The map can stand in for a missing bp record; without one named, a map beside the
+  // input is pointed out where bp is missing.
+  std::error_code ec;
+  if (request.mapName) {
+    if (std::optional<LinkerMap::Symbol> bp = map.find("_bp")) {
+      file.bpElsewhere = CommandFile::FramePointer{request.mapName, bp->value};
+    }
+  } else if (std::filesystem::is_regular_file(pathOf(names.map), ec)) {
+    file.missingBpHint = "  Or name the linker map: torvane --map " + names.map + " " + inputName;
+  }
+
   Outcome outcome = convert(reader, file, names.image);
-  report(outcome, inputName, reader, file);
+  report(outcome, inputName, reader, file, request.mapName ? &map : nullptr, request.mapName);
   if (file.writeFailed()) {
     complain("Cannot write .dvk output file", file.writeError());
     return Ending::noOutput;  // a command file that is not whole outranks the rest

@@ -42,6 +42,12 @@ std::string_view pageOf(char space) {
 
 }  // namespace
 
+std::string hexText(uint32_t value) {
+  char text[2 + 8 + 1];
+  std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(value));
+  return text;
+}
+
 // Made and destroyed here, where the record classes that the lists own are complete.
 // Closing twice is harmless: the second close finds no scope and no open file.
 CommandFile::CommandFile() = default;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <optional>
 #include <string_view>
 
 #include "records/debug_record.h"
@@ -12,6 +13,10 @@
 
 class FunctionRecord;
 class ModuleRecord;
+
+/// "0x" and `value` in lower-case hexadecimal digits, as the command file writes
+/// addresses: for messages about them.
+std::string hexText(uint32_t value);
 class StructRecord;
 class SymbolRecord;
 
@@ -100,6 +105,17 @@ class CommandFile {
 
  public:
   bool usesStackRelative = false;
+
+  /// Where the frame pointer bp is when the records give none: its address, and the
+  /// file that gave it (the linker map), which a message names.
+  struct FramePointer {
+    std::string source;
+    uint32_t address = 0;
+  };
+  std::optional<FramePointer> bpElsewhere;
+  /// A line added to the message for a missing bp: how else to find it. Empty: none.
+  std::string missingBpHint;
+
   RecordList<ModuleRecord> modules;
   // Link records look symbols and functions up, and structures look each other up.
   RecordList<SymbolRecord, Lookup::byIdentity> symbols;

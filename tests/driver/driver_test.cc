@@ -200,9 +200,28 @@ TEST(DriverRunTest, OutputOptionNamesTheCommandFile) {
   EXPECT_EQ("M:odd\n", readFile(dir / "-odd.cdb"));
 }
 
-// A map or an image given in place of the CDB file leaves the good command file beside
-// it as it was.
-TEST(DriverRunTest, FileThatIsNoCdbFileTouchesNothing) {
+struct UnusableRow {
+  const char* arguments;
+  int exitCode;
+  const char* printed;  // a line the run must print on standard output
+  const char* err;
+};
+
+// Beside blink.cdb, its map and its image, and the good command file of blink.cdb.
+const UnusableRow kUnusableRows[] = {
+    // A map or an image given in place of the CDB file.
+    {"blink.map", 3, "\nblink.map:1: error: this record was not converted\n",
+     "blink.map is not a CDB file; nothing was written\n"},
+    {"blink.ihx", 3, "\nblink.ihx:1: error: this record was not converted\n",
+     "blink.ihx is not a CDB file; nothing was written\n"},
+    // A map that is missing, or that is no map.
+    {"--map absent.map blink.cdb", 1, "", "Cannot open .map input file: No such file or directory\n"},
+    {"--map blink.cdb blink.cdb", 1, "", "blink.cdb is not a linker map; nothing was written\n"},
+    {"-m blink.ihx blink.cdb", 1, "", "blink.ihx is not a linker map; nothing was written\n"},
+};
+
+// An input or a map that cannot be used leaves the good command file as it was.
+TEST(DriverRunTest, UnusableFilesTouchNothing) {
   const fs::path example = fs::path(TORVANE_EXAMPLES) / "blink";
   fs::path dir = scratchDirectory();
   for (const char* name : {"blink.cdb", "blink.map", "blink.ihx"}) {
@@ -210,15 +229,14 @@ TEST(DriverRunTest, FileThatIsNoCdbFileTouchesNothing) {
   }
   ASSERT_EQ(0, runTool(dir, "blink.cdb").exitCode);
   const std::string good = readFile(dir / "blink.dvk");
-  for (const char* name : {"blink.map", "blink.ihx"}) {
-    SCOPED_TRACE(name);
-    ToolRun run = runTool(dir, name);
-    EXPECT_EQ(3, run.exitCode);
-    EXPECT_NE(std::string::npos, run.out.find("\nBad CDB record format:"));
-    EXPECT_NE(std::string::npos,
-              run.out.find(std::string("\n") + name + ":1: error: this record was not converted\n"));
-    EXPECT_EQ(std::string(name) + " is not a CDB file; nothing was written\n", run.err);
+  for (const UnusableRow& r : kUnusableRows) {
+    SCOPED_TRACE(r.arguments);
+    ToolRun run = runTool(dir, r.arguments);
+    EXPECT_EQ(r.exitCode, run.exitCode);
+    EXPECT_NE(std::string::npos, run.out.find(r.printed)) << run.out;
+    EXPECT_EQ(r.err, run.err);
     EXPECT_TRUE(good == readFile(dir / "blink.dvk"));
+    EXPECT_EQ("blink.cdb blink.dvk blink.ihx blink.map ", listing(dir));
   }
 }
 

@@ -14,6 +14,7 @@
 #include <tuple>
 #include <vector>
 
+#include "expected_text.h"
 #include "tool_run.h"
 
 namespace fs = std::filesystem;
@@ -82,6 +83,14 @@ TEST_P(ExamplesTest, AgreesWithTheLinkerMap) {
   EXPECT_TRUE(written == readFile(source / (name + ".dvk")))
       << "the command file differs from the committed one";
 
+  // Checked against its own map, the same command file, without a word.
+  fs::copy_file(source / (name + ".map"), dir / "examples" / name / (name + ".map"));
+  ToolRun mapped = runTool(dir, "--map examples/" + name + "/" + name + ".map examples/" + name +
+                                    "/" + name + ".cdb");
+  EXPECT_EQ(0, mapped.exitCode);
+  EXPECT_EQ(run.out, mapped.out);
+  EXPECT_TRUE(written == readOutput(dir / "examples" / name / (name + ".dvk")));
+
   Declared declared = readCommandFile(written);
   EXPECT_EQ(std::vector<std::string>{}, declared.emptyRanges);
 
@@ -116,5 +125,46 @@ TEST_P(ExamplesTest, AgreesWithTheLinkerMap) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sdcc, ExamplesTest, ::testing::ValuesIn(kExamples));
+
+// The map of another link: the CDB file is stale, and the first difference is named.
+TEST(ExamplesMapTest, MapOfAnotherLinkIsNamed) {
+  const fs::path examples(TORVANE_EXAMPLES);
+  fs::path dir = scratchDirectory();
+  fs::copy_file(examples / "blink" / "blink.cdb", dir / "blink.cdb");
+  fs::copy_file(examples / "paged" / "paged.map", dir / "paged.map");
+  ToolRun run = runTool(dir, "blink.cdb --map paged.map");
+  EXPECT_EQ(0, run.exitCode);
+  EXPECT_EQ(kBanner +
+                "Warning: 1 of 1 addresses differ from paged.map (main: 0x12e here, 0xb1 in the "
+                "map); the CDB file and the map are not from the same link\n",
+            run.out);
+  std::string expected = readFile(examples / "blink" / "blink.dvk");
+  expected.replace(expected.find("LOAD examples/blink/"), 20, "LOAD ");
+  EXPECT_TRUE(expected == readOutput(dir / "blink.dvk")) << "the map changed the command file";
+}
+
+// The stack example without its bp record: the map gives the same frame pointer, and
+// the command file lacks only the record's own line.
+TEST(ExamplesMapTest, MapGivesTheFramePointer) {
+  const fs::path examples(TORVANE_EXAMPLES);
+  fs::path dir = scratchDirectory();
+  std::string cdb;
+  for (const std::string& line : linesOf(readFile(examples / "stack" / "stack.cdb"))) {
+    if (line.find("G$bp$") == std::string::npos) cdb += line + "\n";
+  }
+  writeFile(dir / "stack.cdb", cdb);
+  fs::copy_file(examples / "stack" / "stack.map", dir / "stack.map");
+  ToolRun run = runTool(dir, "--map stack.map stack.cdb");
+  EXPECT_EQ(0, run.exitCode);
+  EXPECT_EQ(kBanner + "bp taken from stack.map: 0x21\n", run.out);
+  std::string expected;
+  for (const std::string& line : linesOf(readFile(examples / "stack" / "stack.dvk"))) {
+    if (line.rfind("DEF bp ", 0) == 0) continue;
+    expected += (line.rfind("LOAD ", 0) == 0 ? "LOAD stack.ihx" : line) + "\n";
+  }
+  expected.pop_back();  // the trailer has no line end
+  EXPECT_NE(std::string::npos, expected.find("\nDEFREG bp 0:0x21 1\n"));
+  EXPECT_TRUE(expected == readOutput(dir / "stack.dvk"));
+}
 
 }  // namespace

@@ -1,6 +1,8 @@
 # Runs one end-to-end case through the real binary and compares, byte for byte, the
 # command file, standard output, standard error and exit code with the expected ones.
-# The input must come out unchanged, and the run may leave no other file behind.
+# The input must come out unchanged, and the run may leave no other file behind. A case
+# may have a linker map beside its input, <case>.map, and arguments to put before the
+# input's name, one a line, in <case>.args.
 #
 #   cmake -DTORVANE=... -DVERSION=v -DCASE=name -DCASES=dir -DWORK=dir -DEXIT=n -P run_golden.cmake
 #
@@ -24,9 +26,16 @@ set(run_dir "${WORK}/run")
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${run_dir}")
 file(COPY "${CASES}/${CASE}.cdb" DESTINATION "${run_dir}")
+if(EXISTS "${CASES}/${CASE}.map")
+  file(COPY "${CASES}/${CASE}.map" DESTINATION "${run_dir}")
+endif()
+set(arguments "")
+if(EXISTS "${CASES}/${CASE}.args")
+  file(STRINGS "${CASES}/${CASE}.args" arguments)
+endif()
 
 execute_process(
-  COMMAND ${EMULATOR} "${TORVANE}" "${CASE}.cdb"
+  COMMAND ${EMULATOR} "${TORVANE}" ${arguments} "${CASE}.cdb"
   WORKING_DIRECTORY "${run_dir}"
   RESULT_VARIABLE exit_code
   OUTPUT_FILE "${WORK}/stdout"
@@ -96,7 +105,7 @@ elseif(EXISTS "${run_dir}/${CASE}.dvk")
 endif()
 
 file(GLOB left RELATIVE "${run_dir}" "${run_dir}/*")
-list(REMOVE_ITEM left "${CASE}.cdb" "${CASE}.dvk")
+list(REMOVE_ITEM left "${CASE}.cdb" "${CASE}.dvk" "${CASE}.map")
 if(left)
   set(failures "${failures}\nunexpected files: ${left}")
 endif()
