@@ -11,8 +11,75 @@
 
 namespace {
 
+// note [integer widths]
+// An integer specifier's letter gives its width (C and S one byte, I two, L four), but
+// newer compilers write wider integers with the letters of narrower ones (a long long is
+// an I of 8 bytes), and a _BitInt(N) with no letter at all, as a boolean is written: only
+// the size tells them apart. So an integer whose own size is known and differs from its
+// letter's is typed by that size, and a size the debugger has no integer type for is
+// shown as that many bytes. Its own size is known where only arrays stand before the
+// specifier: the chain's size divided by the number of elements. Behind a pointer or a
+// function the chain's size is not the integer's, and the letter's width stands.
+
+// The number of elements that the arrays before the specifier make, while the chain's
+// size is still the size of those elements together.
+class ElementCount {
+ public:
+  void arrayOf(int32_t count) {
+    if (count <= 0 || elements_ > INT32_MAX / count) {
+      known_ = false;  // a count no size can be divided by
+      return;
+    }
+    elements_ *= count;
+  }
+  void pointerOrFunction() { known_ = false; }
+
+  // The size of one element, or 0 when it cannot be known.
+  int32_t elementSize(int32_t chainSize) const {
+    if (!known_ || chainSize <= 0 || chainSize % elements_ != 0) return 0;
+    return chainSize / elements_;
+  }
+
+ private:
+  bool known_ = true;
+  int32_t elements_ = 1;
+};
+
+// The width its letter gives an integer specifier; 0 for other letters.
+int32_t letterWidth(char letter) {
+  switch (letter) {
+    case 'C':
+    case 'S':
+      return 1;
+    case 'I':
+      return 2;
+    case 'L':
+      return 4;
+    default:
+      return 0;
+  }
+}
+
+// The debugger's type for an integer of `bytes` bytes: S08 to U32 where it has one of
+// that size; otherwise U08, with the array suffix of that many bytes in `bytesSuffix`.
+const char* integerBase(bool isSigned, int32_t bytes, std::string& bytesSuffix) {
+  switch (bytes) {
+    case 1:
+      return isSigned ? "S08" : "U08";
+    case 2:
+      return isSigned ? "S16" : "U16";
+    case 4:
+      return isSigned ? "S32" : "U32";
+    default:
+      bytesSuffix = "[" + std::to_string(bytes) + "]";
+      return "U08";
+  }
+}
+
 // Applies a declarator; false for a letter the debugger has no form for.
-bool applyDeclarator(char letter, FieldScanner& scanner, std::string& text, std::string& arrays) {
+bool applyDeclarator(char letter, FieldScanner& scanner, std::string& text,
+                     std::string& arrays, ElementCount& elements) {
+  if (letter != 'A') elements.pointerOrFunction();
   switch (letter) {
     case 'A': {
       int32_t count = 0;
@@ -20,6 +87,7 @@ bool applyDeclarator(char letter, FieldScanner& scanner, std::string& text, std:
       arrays += '[';
       arrays += std::to_string(count);
       arrays += ']';
+      elements.arrayOf(count);
       return true;
     }
     // The three pointer sizes of the header: small (1 byte), default (2), large (3).
@@ -42,16 +110,10 @@ bool applyDeclarator(char letter, FieldScanner& scanner, std::string& text, std:
   }
 }
 
-// The base of the plain specifiers; null for bitfields, tags and unknown letters.
-const char* plainBase(char letter, bool isSigned) {
+// The base of the other plain specifiers; null for integers, bitfields, tags and
+// unknown letters.
+const char* plainBase(char letter) {
   switch (letter) {
-    case 'C':
-    case 'S':
-      return isSigned ? "S08" : "U08";
-    case 'I':
-      return isSigned ? "S16" : "U16";
-    case 'L':
-      return isSigned ? "S32" : "U32";
     case 'F':
       return "float";
     case 'V':
@@ -70,6 +132,13 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, CommandFile& file) {
   scanner.readNumber(size, 10);
   std::string text;
   std::string arrays;
+  std::string bytesSuffix;  // see note [integer widths]
+  ElementCount elements;
+  // The integer type of the specifier: by its letter's width, or by its own size.
+  auto integer = [&](bool isSigned, int32_t width) {
+    int32_t own = elements.elementSize(size);
+    return integerBase(isSigned, own > 0 && own != width ? own : width, bytesSuffix);
+  };
   std::size_t tagStart = 0;
   std::size_t tagSize = 0;
   typeText = {};
@@ -78,9 +147,10 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, CommandFile& file) {
   while (scanner.peek() != '\0' && scanner.peek() != ')') {
     char itemClass = scanner.next();
     char letter = scanner.next();
-    // Newer compilers write a boolean as a bare signedness mark in place of a specifier.
+    // Newer compilers write a boolean, and a _BitInt, as a bare signedness mark in place
+    // of a specifier.
     if (itemClass == ':' && (letter == 'S' || letter == 'U')) {
-      text += letter == 'U' ? "U08" : "S08";
+      text += integer(letter != 'U', 1);
       continue;
     }
     bool isSigned = true;
@@ -90,7 +160,7 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, CommandFile& file) {
     }
 
     if (itemClass == 'D') {
-      if (!applyDeclarator(letter, scanner, text, arrays)) {
+      if (!applyDeclarator(letter, scanner, text, arrays, elements)) {
         return file.fault("Unknown type declarator ", letter);
       }
       // After the comma comes the next item, even one that opens with ":".
@@ -123,7 +193,9 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, CommandFile& file) {
       if (isAnonymousTag(tag)) text += file.currentFile();
       text += tag;
       tagSize = text.size() - tagStart;
-    } else if (const char* base = plainBase(letter, isSigned)) {
+    } else if (int32_t width = letterWidth(letter)) {
+      text += integer(isSigned, width);
+    } else if (const char* base = plainBase(letter)) {
       text += base;
     } else {
       return file.fault("Unknown type specifier ", letter);
@@ -133,6 +205,7 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, CommandFile& file) {
   }
 
   text += arrays;
+  text += bytesSuffix;
   typeText = file.keep(text);
   if (scope == 'S') structTag = typeText.substr(tagStart, tagSize);
   return scanner.accept(')');

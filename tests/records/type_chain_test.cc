@@ -67,7 +67,28 @@ const ChainRow kChainRows[] = {
     {"({2}DF,:S)", true, 2, "S08", ""},            // function returning bool
     {"({3}DG,:U)", true, 3, ">*U08", ""},
     {"({2}DC,DF,SI:S)", true, 2, "*S16", ""},      // function pointer
-    {"({8}SI:U)", true, 8, "U16", ""},
+    // Integers typed by their own size where it differs from their letter's: long long
+    // (an I of 8 bytes) and the like, and _BitInt(N) (a bare mark, as a boolean is
+    // written). Sizes without an integer type of the debugger's show their bytes, after
+    // the arrays; behind a pointer or a function the letter's width stands.
+    {"({8}SI:U)", true, 8, "U08[8]", ""},
+    {"({8}SI:S)", true, 8, "U08[8]", ""},
+    {"({4}SI:S)", true, 4, "S32", ""},
+    {"({2}SS:S)", true, 2, "S16", ""},
+    {"({16}DA2d,SI:U)", true, 16, "U08[2][8]", ""},
+    {"({48}DA2d,DA3d,SI:S)", true, 48, "U08[2][3][8]", ""},
+    {"({3}DG,SI:U)", true, 3, ">*U16", ""},
+    {"({2}DF,SI:U)", true, 2, "U16", ""},
+    {"({7}DA2d,SI:S)", true, 7, "S16[2]", ""},       // no whole element size
+    {"({0}DA0d,SI:S)", true, 0, "S16[0]", ""},
+    {"({2}:S)", true, 2, "S16", ""},
+    {"({2}:U)", true, 2, "U16", ""},
+    {"({3}:S)", true, 3, "U08[3]", ""},
+    {"({4}:S)", true, 4, "S32", ""},
+    {"({4}:U)", true, 4, "U32", ""},
+    {"({5}:U)", true, 5, "U08[5]", ""},
+    {"({8}DA4d,:U)", true, 8, "U16[4]", ""},
+    {"({24}DA4d,:S)", true, 24, "U08[4][6]", ""},
     {"({2}DQ,SI:S)", false, 0, "", "Unknown type declarator Q\n"},
     {"({2}SZ:S)", false, 0, "", "Unknown type specifier Z\n"},
     {"({1}SB0,3:U)", false, 0, "", "Bad Bitfield\n"},
@@ -113,6 +134,8 @@ const TagRow kTagRows[] = {
     {"({4}ST__00010000:S),Z", "main.c", "main.c__00010000", "main.c__00010000"},
     {"({4}ST__00010000:S),Z", "", "__00010000", "__00010000"},
     {"({2}SI:S),Z", "main", "", "S16"},
+    {"({8}SI:U),Z", "main", "", "U08[8]"},
+    {"({2}:U),Z", "main", "", "U16"},
     // A one-bit member is a bit-field of its structure, not a bit variable.
     {"({1}SB0$1:U),Z", "main", "", "uint:1@0"},
     {"({1}SB0$0:S),Z", "main", "", "int:0@0"},
