@@ -151,6 +151,7 @@ class RecordList {
   // ran 22 % more instructions and took the peak memory from 1.52 to 1.87 times the
   // input (11 MB more); on a chain of a million structures, 32 % more instructions
   // and 57 MB more.
+
   // The test by which the index knows the records of `identity`.
   static auto hasIdentity(const RecordIdentity& identity) {
     return [&identity](const Record& r) { return r.identity() == identity; };
