@@ -226,16 +226,16 @@ enum class Ending { done, usage, noInput, noOutput, notConverted };
 int exitCodeOf(Ending ending) {
   switch (ending) {
     case Ending::done:
-      return 0;
+      return kConverted;
     case Ending::usage:
     case Ending::noInput:
-      return 1;
+      return kNoInput;
     case Ending::noOutput:
-      return 2;
+      return kNoOutput;
     case Ending::notConverted:
       break;
   }
-  return 3;
+  return kRecordRejected;
 }
 
 // A message about one line of the input, in the form of compiler messages

@@ -1,5 +1,7 @@
 #include "map/linker_map.h"
 
+#include <charconv>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -24,17 +26,9 @@ std::vector<std::string_view> wordsOf(std::string_view line) {
 std::optional<uint32_t> hexValue(std::string_view digits) {
   if (digits.empty() || digits.size() > 8) return std::nullopt;
   uint32_t value = 0;
-  for (char c : digits) {
-    unsigned d;
-    if (c >= '0' && c <= '9') {
-      d = static_cast<unsigned>(c - '0');
-    } else if ((c | 0x20) >= 'a' && (c | 0x20) <= 'f') {
-      d = static_cast<unsigned>((c | 0x20) - 'a' + 10);
-    } else {
-      return std::nullopt;
-    }
-    value = value * 16 + d;
-  }
+  const char* end = digits.data() + digits.size();
+  auto [stop, error] = std::from_chars(digits.data(), end, value, 16);
+  if (error != std::errc() || stop != end) return std::nullopt;
   return value;
 }
 

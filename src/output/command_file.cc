@@ -40,12 +40,27 @@ std::string_view pageOf(char space) {
   }
 }
 
+// Writes "0x" and `value` in lower-case hexadecimal digits, without leading zeros, so
+// that the text ends just before `end` (ten bytes are always enough); returns its start.
+char* formatHex(uint32_t value, char* end) {
+  char* p = end;
+  do {
+    *--p = "0123456789abcdef"[value & 0xF];
+    value >>= 4;
+  } while (value != 0);
+  *--p = 'x';
+  *--p = '0';
+  return p;
+}
+
+constexpr std::size_t kHexSize = 2 + 8;
+
 }  // namespace
 
 std::string hexText(uint32_t value) {
-  char text[2 + 8 + 1];
-  std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(value));
-  return text;
+  char digits[kHexSize];
+  char* end = digits + sizeof digits;
+  return std::string(formatHex(value, end), end);
 }
 
 // Made and destroyed here, where the record classes that the lists own are complete.
@@ -83,17 +98,10 @@ void CommandFile::close() {
   state_ = State::closed;
 }
 
-// "0x" and the value in lower-case hexadecimal digits, without leading zeros.
 void CommandFile::writeHex(uint32_t value) {
-  char digits[2 + 8];
+  char digits[kHexSize];
   char* end = digits + sizeof digits;
-  char* p = end;
-  do {
-    *--p = "0123456789abcdef"[value & 0xF];
-    value >>= 4;
-  } while (value != 0);
-  *--p = 'x';
-  *--p = '0';
+  char* p = formatHex(value, end);
   append(p, static_cast<std::size_t>(end - p));
 }
 
