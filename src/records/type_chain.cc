@@ -61,8 +61,8 @@ int32_t letterWidth(char letter) {
 }
 
 // The debugger's type for an integer of `bytes` bytes: S08 to U32 where it has one of
-// that size; otherwise U08, with the array suffix of that many bytes in `bytesSuffix`.
-const char* integerBase(bool isSigned, int32_t bytes, std::string& bytesSuffix) {
+// that size; otherwise U08, and `shownBytes` becomes the count of the bytes to show.
+const char* integerBase(bool isSigned, int32_t bytes, int32_t& shownBytes) {
   switch (bytes) {
     case 1:
       return isSigned ? "S08" : "U08";
@@ -71,7 +71,7 @@ const char* integerBase(bool isSigned, int32_t bytes, std::string& bytesSuffix) 
     case 4:
       return isSigned ? "S32" : "U32";
     default:
-      bytesSuffix = "[" + std::to_string(bytes) + "]";
+      shownBytes = bytes;
       return "U08";
   }
 }
@@ -132,12 +132,12 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, CommandFile& file) {
   scanner.readNumber(size, 10);
   std::string text;
   std::string arrays;
-  std::string bytesSuffix;  // see note [integer widths]
+  int32_t shownBytes = 0;  // see note [integer widths]
   ElementCount elements;
   // The integer type of the specifier: by its letter's width, or by its own size.
   auto integer = [&](bool isSigned, int32_t width) {
     int32_t own = elements.elementSize(size);
-    return integerBase(isSigned, own > 0 && own != width ? own : width, bytesSuffix);
+    return integerBase(isSigned, own > 0 && own != width ? own : width, shownBytes);
   };
   std::size_t tagStart = 0;
   std::size_t tagSize = 0;
@@ -205,7 +205,11 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, CommandFile& file) {
   }
 
   text += arrays;
-  text += bytesSuffix;
+  if (shownBytes > 0) {
+    text += '[';
+    text += std::to_string(shownBytes);
+    text += ']';
+  }
   typeText = file.keep(text);
   if (scope == 'S') structTag = typeText.substr(tagStart, tagSize);
   return scanner.accept(')');
