@@ -116,7 +116,7 @@ bool readMap(const char* name, LinkerMap& map) {
 }
 
 // True when `output` already exists as the very file `input` names (through links
-// too): creating it would truncate the input before it is read.
+// too): creating it would truncate a file that is only to be read.
 bool sameFile(const char* input, const std::string& output) {
   std::error_code ec;
   return std::filesystem::equivalent(pathOf(input), pathOf(output), ec) && !ec;
@@ -275,20 +275,23 @@ bool isComparedSpace(char space) {
   return std::string_view("CDEFGHP").find(space) != std::string_view::npos;
 }
 
-void checkAgainstMap(const CommandFile& file, const LinkerMap& map, const char* mapName) {
+void checkAgainstMap(const CommandFile& file, const LinkerMap& map, const char* mapName,
+                     const char* inputName) {
+  std::size_t globals = 0;  // the distinct globals that the map should list
   std::size_t compared = 0;
   std::size_t differing = 0;
   std::string firstDifference;
   std::set<std::string_view> seen;  // a global is repeated in every module that declares it
   auto compare = [&](std::string_view name, int32_t address) {
     if (!seen.insert(name).second) return;
-    std::optional<LinkerMap::Symbol> listed = map.find("_" + std::string(name));
+    ++globals;
+    std::optional<uint32_t> listed = map.find("_" + std::string(name));
     if (!listed) return;
     ++compared;
     uint32_t here = static_cast<uint32_t>(address);
-    if (here == listed->value || differing++ > 0) return;
-    firstDifference = std::string(name) + ": " + hexText(here) + " here, " +
-                      hexText(listed->value) + " in the map";
+    if (here == *listed || differing++ > 0) return;
+    firstDifference = std::string(name) + ": " + hexText(here) + " here, " + hexText(*listed) +
+                      " in the map";
   };
   for (const FunctionRecord& f : file.functions) {
     if (f.scope == 'G' && f.address.follows()) compare(f.name, f.address.value());
@@ -297,6 +300,14 @@ void checkAgainstMap(const CommandFile& file, const LinkerMap& map, const char* 
     if (s.scope == 'G' && !s.onStack && isComparedSpace(s.addressSpace) && s.address.follows()) {
       compare(s.name, s.address.value());
     }
+  }
+  // A map that lists none of the globals is of another program: nothing could be
+  // compared, which must not pass for a check that found nothing.
+  if (globals > 0 && compared == 0) {
+    say(("Warning: " + std::string(mapName) + " lists none of the " + std::to_string(globals) +
+         " globals of " + inputName + "; it is not the map of this program")
+            .c_str());
+    return;
   }
   if (differing == 0) return;
   say(("Warning: " + std::to_string(differing) + " of " + std::to_string(compared) +
@@ -321,7 +332,7 @@ void report(Outcome outcome, const char* inputName, const LineReader& reader,
     case Outcome::converted:
     case Outcome::emitFailed:
       warnOfUnlinkedFunctions(file);
-      if (map) checkAgainstMap(file, *map, mapName);
+      if (map) checkAgainstMap(file, *map, mapName, inputName);
       break;
   }
   if (outcome == Outcome::readError || outcome == Outcome::outOfMemory) return;
@@ -391,11 +402,16 @@ Ending convertFile(const Request& request) {
   LinkerMap map;
   if (request.mapName && !readMap(request.mapName, map)) return Ending::noInput;
 
-  // Create the command file, never over the input itself.
+  // Create the command file, never over the input itself nor over the map, which are
+  // only read.
   OutputNames names = deriveOutputNames(inputName);
   if (request.outputName) names.commandFile = request.outputName;
   if (sameFile(inputName, names.commandFile)) {
     complain("Cannot open .dvk output file", "input and output are the same file");
+    return Ending::noOutput;
+  }
+  if (request.mapName && sameFile(request.mapName, names.commandFile)) {
+    complain("Cannot open .dvk output file", "it would replace the linker map");
     return Ending::noOutput;
   }
   CommandFile file;
@@ -408,8 +424,8 @@ Ending convertFile(const Request& request) {
   // input is pointed out where bp is missing.
   std::error_code ec;
   if (request.mapName) {
-    if (std::optional<LinkerMap::Symbol> bp = map.find("_bp")) {
-      file.bpElsewhere = CommandFile::FramePointer{request.mapName, bp->value};
+    if (std::optional<uint32_t> bp = map.find("_bp")) {
+      file.bpElsewhere = CommandFile::FramePointer{request.mapName, *bp};
     }
   } else if (std::filesystem::is_regular_file(pathOf(names.map), ec)) {
     file.missingBpHint = "  Or name the linker map: torvane --map " + names.map + " " + inputName;

@@ -22,9 +22,9 @@ std::vector<std::string_view> wordsOf(std::string_view line) {
   return words;
 }
 
-// The value of a run of one to eight hexadecimal digits, or nothing.
-std::optional<uint32_t> hexValue(std::string_view digits) {
-  if (digits.empty() || digits.size() > 8) return std::nullopt;
+// The value of a run of one to `most` hexadecimal digits, or nothing.
+std::optional<uint32_t> hexValue(std::string_view digits, std::size_t most = 8) {
+  if (digits.empty() || digits.size() > most) return std::nullopt;
   uint32_t value = 0;
   const char* end = digits.data() + digits.size();
   auto [stop, error] = std::from_chars(digits.data(), end, value, 16);
@@ -32,29 +32,48 @@ std::optional<uint32_t> hexValue(std::string_view digits) {
   return value;
 }
 
-// The value that opens a symbol row, in the forms the linker has written over the
-// years: "0014" and "0000014A" (a code symbol of a newer map after its "C:", which the
-// caller passes over), and "0C:0F6E", a bank and the address within it.
-std::optional<uint32_t> rowValue(std::string_view word) {
-  std::size_t colon = word.find(':');
-  if (colon == std::string_view::npos) return hexValue(word);
-  std::optional<uint32_t> bank = hexValue(word.substr(0, colon));
-  std::optional<uint32_t> address = hexValue(word.substr(colon + 1));
-  if (!bank || !address || *bank > 0xff || *address > 0xffff) return std::nullopt;
-  return *bank << 16 | *address;
+// note [memory-space tags]
+// The linker writes a memory-space tag in front of the value of a symbol of an area of
+// code (0C), external RAM (0D) or bit space (0B); a symbol of internal RAM has none.
+// Newer linkers write the tag in one digit as a word of its own ("C:   0000014A"),
+// older ones in two digits joined to a four-digit address ("0C:0F6E"). Either way the
+// tag only says where the address lies: the address is the value after the colon.
+
+// True for a tag standing alone as newer linkers write it: one or two hexadecimal
+// digits and a colon.
+bool isTag(std::string_view word) {
+  return word.size() >= 2 && word.back() == ':' && hexValue(word.substr(0, word.size() - 1), 2);
 }
 
-// A symbol's name: never a number, which the area rows have in that column.
+// The address that opens a symbol row: "0000014A" and "0014" as they stand, and in
+// "0C:0F6E" the part after the tag.
+std::optional<uint32_t> rowAddress(std::string_view word) {
+  std::size_t colon = word.find(':');
+  if (colon == std::string_view::npos) return hexValue(word);
+  if (!hexValue(word.substr(0, colon), 2)) return std::nullopt;
+  return hexValue(word.substr(colon + 1));
+}
+
+// A symbol's name: never a number, which the area rows have in that column, nor a
+// text with the brackets of library lines or the "=" of base address lines.
 bool isName(std::string_view word) {
   char c = word[0];
   return !(c >= '0' && c <= '9') && word.find_first_of("[]=") == std::string_view::npos;
 }
 
+// A line of dashes under a heading.
+bool isDashes(std::string_view word) { return word.find_first_not_of('-') == std::string_view::npos; }
+
 }  // namespace
 
+// A symbol table opens with its heading, "Value  Global" and more in newer maps, and
+// its line of dashes; rows follow, one symbol each. The table ends at the next area's
+// heading ("Area ..."), and at any other line that is no row: the page heading of a
+// page break, which the area's heading and the table's follow again, or the list of
+// files linked after the last table. So a line that merely looks like a row counts
+// only inside a table.
 bool LinkerMap::read(std::string_view text) {
-  std::string area;
-  bool areaFollows = false;  // the area's own row comes after the heading's dashes
+  bool inTable = false;
   std::size_t rows = 0;
   while (!text.empty()) {
     std::size_t end = text.find('\n');
@@ -63,28 +82,25 @@ bool LinkerMap::read(std::string_view text) {
 
     std::vector<std::string_view> words = wordsOf(line);
     if (words.empty()) continue;
-    if (words[0] == "Area") {
-      areaFollows = true;
+    if (words.size() >= 2 && words[0] == "Value" && words[1] == "Global") {
+      inTable = true;
       continue;
     }
-    if (areaFollows && words[0].find_first_not_of('-') != std::string_view::npos) {
-      area = std::string(words[0]);
-      areaFollows = false;
+    if (!inTable || isDashes(words[0])) continue;
+    std::size_t first = isTag(words[0]) ? 1 : 0;  // see note [memory-space tags]
+    std::optional<uint32_t> address;
+    if (words.size() >= first + 2) address = rowAddress(words[first]);
+    if (!address || !isName(words[first + 1])) {
+      inTable = false;
       continue;
     }
-    // A newer map marks a code symbol with "C:" (one letter and a colon) before it.
-    std::size_t first = words[0].size() == 2 && words[0][1] == ':' && words.size() > 1 ? 1 : 0;
-    if (words.size() < first + 2) continue;
-    std::optional<uint32_t> value = rowValue(words[first]);
-    std::string_view name = words[first + 1];
-    if (!value || !isName(name)) continue;
     ++rows;
-    symbols_.emplace(std::string(name), Symbol{*value, area});
+    symbols_.emplace(std::string(words[first + 1]), *address);
   }
   return rows > 0;
 }
 
-std::optional<LinkerMap::Symbol> LinkerMap::find(std::string_view name) const {
+std::optional<uint32_t> LinkerMap::find(std::string_view name) const {
   auto it = symbols_.find(std::string(name));
   if (it == symbols_.end()) return std::nullopt;
   return it->second;

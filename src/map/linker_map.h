@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -7,25 +8,20 @@
 #include <unordered_map>
 
 /// The global symbols of a linker map, the .map file that SDCC's linker writes at every
-/// link: each symbol's value and the area it was listed under. Only the symbol tables
-/// are read; everything else in the map is passed over.
+/// link, with the address of each. Only the rows of its symbol tables are read; the
+/// rest of the map, and any row-like line outside a table, is passed over.
 class LinkerMap {
  public:
-  /// A global symbol as the map lists it.
-  struct Symbol {
-    uint32_t value = 0;  ///< banked code as the bank above the 16-bit address
-    std::string area;    ///< the area whose table lists it; empty where none is named
-  };
-
-  /// Reads the symbol tables of `text`; false when it holds none, so that the text is
-  /// not a linker map. A symbol listed twice keeps its first value.
+  /// Reads the symbol tables of `text`; false when it holds no table with a row, so
+  /// that the text is not a linker map. A symbol listed twice keeps its first address.
   [[nodiscard]] bool read(std::string_view text);
 
-  /// The symbol of that name as the map writes it (a C name x is _x), if listed.
-  std::optional<Symbol> find(std::string_view name) const;
+  /// The address of the symbol of that name as the map writes it, if listed.
+  std::optional<uint32_t> find(std::string_view name) const;
 
+  /// How many symbols the map lists.
   std::size_t size() const { return symbols_.size(); }
 
  private:
-  std::unordered_map<std::string, Symbol> symbols_;
+  std::unordered_map<std::string, uint32_t> symbols_;
 };

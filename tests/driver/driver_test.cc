@@ -218,25 +218,38 @@ const UnusableRow kUnusableRows[] = {
     {"--map absent.map blink.cdb", 1, "", "Cannot open .map input file: No such file or directory\n"},
     {"--map blink.cdb blink.cdb", 1, "", "blink.cdb is not a linker map; nothing was written\n"},
     {"-m blink.ihx blink.cdb", 1, "", "blink.ihx is not a linker map; nothing was written\n"},
+    // The map is only read: never the command file, by its name or through a link.
+    {"--map blink.map -o blink.map blink.cdb", 2, "",
+     "Cannot open .dvk output file: it would replace the linker map\n"},
+    {"--map linked.map -o ./blink.map blink.cdb", 2, "",
+     "Cannot open .dvk output file: it would replace the linker map\n"},
 };
 
-// An input or a map that cannot be used leaves the good command file as it was.
+// An input or a map that cannot be used leaves every file as it was, the good command
+// file among them.
 TEST(DriverRunTest, UnusableFilesTouchNothing) {
   const fs::path example = fs::path(TORVANE_EXAMPLES) / "blink";
   fs::path dir = scratchDirectory();
   for (const char* name : {"blink.cdb", "blink.map", "blink.ihx"}) {
     fs::copy_file(example / name, dir / name);
   }
+  fs::create_hard_link(dir / "blink.map", dir / "linked.map");
   ASSERT_EQ(0, runTool(dir, "blink.cdb").exitCode);
-  const std::string good = readFile(dir / "blink.dvk");
+  std::vector<std::string> before;
+  for (const char* name : {"blink.cdb", "blink.dvk", "blink.ihx", "blink.map"}) {
+    before.push_back(readFile(dir / name));
+  }
   for (const UnusableRow& r : kUnusableRows) {
     SCOPED_TRACE(r.arguments);
     ToolRun run = runTool(dir, r.arguments);
     EXPECT_EQ(r.exitCode, run.exitCode);
     EXPECT_NE(std::string::npos, run.out.find(r.printed)) << run.out;
     EXPECT_EQ(r.err, run.err);
-    EXPECT_TRUE(good == readFile(dir / "blink.dvk"));
-    EXPECT_EQ("blink.cdb blink.dvk blink.ihx blink.map ", listing(dir));
+    std::size_t i = 0;
+    for (const char* name : {"blink.cdb", "blink.dvk", "blink.ihx", "blink.map"}) {
+      EXPECT_TRUE(before[i++] == readFile(dir / name)) << name << " changed";
+    }
+    EXPECT_EQ("blink.cdb blink.dvk blink.ihx blink.map linked.map ", listing(dir));
   }
 }
 
