@@ -54,6 +54,7 @@ const char* const kOptions[] = {
     "",
     "Options:",
     "  -o, --output FILE  write the command file to FILE (default: file.dvk beside file.cdb)",
+    "  -i, --image FILE   name FILE as the image to load (default: file.ihx beside file.cdb)",
     "  -m, --map FILE     check the addresses against the linker map FILE of the same link,",
     "                     and take the frame pointer bp from it where no record gives it",
     "  -h, --help         show this text and exit",
@@ -146,7 +147,8 @@ Outcome convert(LineReader& input, CommandFile& file, std::string_view image) {
 }
 
 OutputNames deriveOutputNames(std::string_view inputName) {
-  std::size_t dot = inputName.find('.', fileNameStart(inputName) + 1);
+  std::size_t dot = inputName.rfind('.');
+  if (dot != std::string_view::npos && dot <= fileNameStart(inputName)) dot = std::string_view::npos;
   std::string base(inputName.substr(0, dot));
   return {base + ".dvk", base + ".ihx", base + ".map"};
 }
@@ -158,6 +160,7 @@ struct Request {
   enum { convert, help, version, usage, unknownOption, missingValue } action = usage;
   const char* inputName = nullptr;
   const char* outputName = nullptr;     // null: derived from the input name
+  const char* imageName = nullptr;      // the image the LOAD line names; null: derived
   const char* mapName = nullptr;        // the linker map to check against; null: none
   std::vector<std::string_view> extra;  // file names after the first, not converted
   std::string_view option;              // the option at fault
@@ -209,6 +212,9 @@ Request parseArguments(int argc, const char* const* argv) {
     } else if (const char* output = valueOf("-o", "--output", argc, argv, i)) {
       if (*output == '\0') return only(Request::missingValue, arg);
       r.outputName = output;
+    } else if (const char* image = valueOf("-i", "--image", argc, argv, i)) {
+      if (*image == '\0') return only(Request::missingValue, arg);
+      r.imageName = image;
     } else if (const char* map = valueOf("-m", "--map", argc, argv, i)) {
       if (*map == '\0') return only(Request::missingValue, arg);
       r.mapName = map;
@@ -358,8 +364,10 @@ Ending answer(const Request& request) {
   if (request.action == Request::help) {
     for (const char* line : kUsage) say(line);
     for (const char* line : kOptions) say(line);
+    // Only a build whose packager gave an address says where to report problems.
+    if (std::string_view(TORVANE_BUG_REPORT_URL).empty()) return Ending::done;
     say("");
-    say("Report problems at " TORVANE_ISSUES_URL);
+    say("Report problems at " TORVANE_BUG_REPORT_URL);
     return Ending::done;
   }
   if (request.action == Request::unknownOption) {
@@ -406,6 +414,7 @@ Ending convertFile(const Request& request) {
   // only read.
   OutputNames names = deriveOutputNames(inputName);
   if (request.outputName) names.commandFile = request.outputName;
+  if (request.imageName) names.image = request.imageName;
   if (sameFile(inputName, names.commandFile)) {
     complain("Cannot open .dvk output file", "input and output are the same file");
     return Ending::noOutput;

@@ -10,8 +10,9 @@ struct OutputNames {
   std::string map;          ///< the linker map of the same link, by SDCC's name ("prog.map")
 };
 
-/// Keeps the directory part of `inputName` and cuts its file name at the first "." after
-/// the file name's first character (no such dot: the whole file name is the base).
+/// Keeps the directory part of `inputName` and cuts its file name at its last ".", as
+/// SDCC names its outputs; a dot that starts the file name does not count (no other
+/// dot: the whole file name is the base).
 OutputNames deriveOutputNames(std::string_view inputName);
 
 class CommandFile;

@@ -24,26 +24,30 @@ struct NameRow {
   const char* input;
   const char* commandFile;
   const char* image;
+  const char* map;
 };
 
+// Names are cut at the last dot of the file name, as SDCC cuts them.
 const NameRow kNameRows[] = {
-    {"prog.cdb", "prog.dvk", "prog.ihx"},
-    {"out/prog.rel2.cdb", "out/prog.dvk", "out/prog.ihx"},
-    {"../prog.cdb", "../prog.dvk", "../prog.ihx"},
-    {"prog", "prog.dvk", "prog.ihx"},
-    {".hidden.cdb", ".hidden.dvk", ".hidden.ihx"},
-    {"/abs/dir.v2/prog.cdb", "/abs/dir.v2/prog.dvk", "/abs/dir.v2/prog.ihx"},
-    {"a/.b", "a/.b.dvk", "a/.b.ihx"},
-    {"prog.", "prog.dvk", "prog.ihx"},
+    {"prog.cdb", "prog.dvk", "prog.ihx", "prog.map"},
+    {"fw-1.2.cdb", "fw-1.2.dvk", "fw-1.2.ihx", "fw-1.2.map"},
+    {"out/prog.rel2.cdb", "out/prog.rel2.dvk", "out/prog.rel2.ihx", "out/prog.rel2.map"},
+    {"../prog.cdb", "../prog.dvk", "../prog.ihx", "../prog.map"},
+    {"prog", "prog.dvk", "prog.ihx", "prog.map"},
+    {".hidden.cdb", ".hidden.dvk", ".hidden.ihx", ".hidden.map"},
+    {"./a.b/prog.cdb", "./a.b/prog.dvk", "./a.b/prog.ihx", "./a.b/prog.map"},
+    {"./a.b/prog", "./a.b/prog.dvk", "./a.b/prog.ihx", "./a.b/prog.map"},
+    {"a/.b", "a/.b.dvk", "a/.b.ihx", "a/.b.map"},
+    {"prog.", "prog.dvk", "prog.ihx", "prog.map"},
 #ifdef _WIN32
     // Both slashes separate folders on Windows, and a drive belongs to the folder part.
-    {"out\\prog.cdb", "out\\prog.dvk", "out\\prog.ihx"},
-    {"a.b\\prog.cdb", "a.b\\prog.dvk", "a.b\\prog.ihx"},
-    {"C:prog.cdb", "C:prog.dvk", "C:prog.ihx"},
-    {"C:\\x.y/prog.cdb", "C:\\x.y/prog.dvk", "C:\\x.y/prog.ihx"},
+    {"out\\prog.cdb", "out\\prog.dvk", "out\\prog.ihx", "out\\prog.map"},
+    {"a.b\\prog", "a.b\\prog.dvk", "a.b\\prog.ihx", "a.b\\prog.map"},
+    {"C:prog.cdb", "C:prog.dvk", "C:prog.ihx", "C:prog.map"},
+    {"C:\\x.y/prog.cdb", "C:\\x.y/prog.dvk", "C:\\x.y/prog.ihx", "C:\\x.y/prog.map"},
 #else
     // Elsewhere a backslash is an ordinary character of a file name.
-    {"a.b\\prog.cdb", "a.dvk", "a.ihx"},
+    {"a.b\\prog", "a.dvk", "a.ihx", "a.map"},
 #endif
 };
 
@@ -53,6 +57,7 @@ TEST(DriverTest, DerivesOutputNames) {
     OutputNames names = deriveOutputNames(r.input);
     EXPECT_EQ(r.commandFile, names.commandFile);
     EXPECT_EQ(r.image, names.image);
+    EXPECT_EQ(r.map, names.map);
   }
 }
 
@@ -91,9 +96,10 @@ TEST(DriverRunTest, WritesBesideTheInput) {
   ToolRun parent = runTool(dir / "work" / "out", "../up.cdb");
   EXPECT_EQ(0, nested.exitCode);
   EXPECT_EQ(0, parent.exitCode);
-  EXPECT_NE(std::string::npos, readOutput(dir / "work/out/prog.dvk").find("LOAD out/prog.ihx\n"));
+  EXPECT_NE(std::string::npos,
+            readOutput(dir / "work/out/prog.rel2.dvk").find("LOAD out/prog.rel2.ihx\n"));
   EXPECT_NE(std::string::npos, readOutput(dir / "work/up.dvk").find("LOAD ../up.ihx\n"));
-  EXPECT_EQ("out/ out/prog.dvk out/prog.rel2.cdb up.cdb up.dvk ", listing(dir / "work"));
+  EXPECT_EQ("out/ out/prog.rel2.cdb out/prog.rel2.dvk up.cdb up.dvk ", listing(dir / "work"));
 }
 
 // Names in any script open and convert, and the command file takes the name's script.
@@ -157,7 +163,7 @@ TEST(DriverRunTest, Options) {
 }
 
 // Help starts with the synopsis and ends with where to report problems, in all its
-// spellings.
+// spellings; a build given no address for that ends with the options.
 TEST(DriverRunTest, HelpOpensWithTheSynopsis) {
   fs::path dir = scratchDirectory();
   std::vector<std::string> spellings = {"--help", "-h", "prog.cdb --help"};
@@ -170,7 +176,15 @@ TEST(DriverRunTest, HelpOpensWithTheSynopsis) {
     EXPECT_EQ(0, run.exitCode);
     EXPECT_EQ(0u, run.out.find("Usage: torvane [OPTIONS] FILE.cdb\n" + kBanner));
     std::size_t last = run.out.rfind('\n', run.out.size() - 2);
-    EXPECT_EQ("\nReport problems at " TORVANE_ISSUES_URL "\n", run.out.substr(last)) << run.out;
+    if (std::string(TORVANE_BUG_REPORT_URL).empty()) {
+      EXPECT_EQ("\n  --                 end of options: the next argument is the file name\n",
+                run.out.substr(last))
+          << run.out;
+      EXPECT_EQ(std::string::npos, run.out.find("Report problems")) << run.out;
+    } else {
+      EXPECT_EQ("\nReport problems at " TORVANE_BUG_REPORT_URL "\n", run.out.substr(last))
+          << run.out;
+    }
     EXPECT_EQ("", listing(dir));
   }
 }
@@ -198,6 +212,28 @@ TEST(DriverRunTest, OutputOptionNamesTheCommandFile) {
   EXPECT_EQ(2, same.exitCode);
   EXPECT_EQ("Cannot open .dvk output file: input and output are the same file\n", same.err);
   EXPECT_EQ("M:odd\n", readFile(dir / "-odd.cdb"));
+}
+
+// --image names the image of the LOAD line as given, in all its spellings; the command
+// file is still named after the input.
+TEST(DriverRunTest, ImageOptionNamesTheImage) {
+  const std::vector<std::vector<std::string>> kSpellings = {
+      {"-i", "build/fw-1.2.ihx", "fw-1.2.cdb"},
+      {"-ibuild/fw-1.2.ihx", "fw-1.2.cdb"},
+      {"fw-1.2.cdb", "--image", "build/fw-1.2.ihx"},
+      {"--image=build/fw-1.2.ihx", "fw-1.2.cdb"},
+  };
+  for (const std::vector<std::string>& arguments : kSpellings) {
+    SCOPED_TRACE(arguments[0]);
+    fs::path dir = scratchDirectory();
+    writeFile(dir / "fw-1.2.cdb", "M:fw\n");
+    ToolRun run = runInProcess(dir, arguments);
+    EXPECT_EQ(0, run.exitCode) << run.out;
+    EXPECT_NE(std::string::npos, readOutput(dir / "fw-1.2.dvk").find("\nLOAD build/fw-1.2.ihx\n"));
+  }
+  ToolRun missing = runInProcess(scratchDirectory(), {"prog.cdb", "--image="});
+  EXPECT_EQ(1, missing.exitCode);
+  EXPECT_NE(std::string::npos, missing.out.find("torvane: missing file name after --image=\n"));
 }
 
 struct UnusableRow {
