@@ -1,8 +1,10 @@
 // Feeds arbitrary bytes through the whole conversion, in memory: the line reader, every
 // record parser, the emission pass and the command-file writer. Besides what the
-// sanitizers catch, it checks what every run must give: a complete command file, and a
-// message whenever the conversion fails. The same bytes are also read as a stream in
-// blocks of a few bytes, which must give exactly the same result.
+// sanitizers catch, it checks what every run must give: a complete command file, and an
+// error message whenever the conversion fails. The same bytes are also read as a stream
+// in blocks of a few bytes, which must give exactly the same result. Every other input
+// is also converted skipping what is rejected, which must leave a whole command file
+// and end as converted, with a warning for each record skipped.
 
 #include <stdio.h>  // fmemopen
 
@@ -13,32 +15,46 @@
 #include <string_view>
 
 #include "cdb/line_reader.h"
-#include "driver/driver.h"
-#include "output/command_file.h"
+#include "convert/converter.h"
+#include "output/command_writer.h"
 
 namespace {
-
-constexpr std::string_view kHeader =
-    "CLEARLINEINFO Y\nRADIX 10\nMSBFIRST 0\nCASE 2\n"
-    "SMALLPOINTERSIZE 1\nPOINTERSIZE 2\nLARGEPOINTERSIZE 3\n";
 
 bool endsWith(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
 
 struct Result {
-  bool converted;
+  Conversion conversion;
   std::string out;
-  std::string messages;
 };
 
-Result run(LineReader& input) {
+Result run(LineReader& input, bool keepGoing = false) {
+  ConversionOptions options;
+  options.inputName = "fuzz.cdb";
+  options.image = "fuzz.ihx";
+  options.keepGoing = keepGoing;
   Result r;
-  CommandFile file;
-  file.openBuffer(r.out);
-  file.captureMessages(&r.messages);
-  r.converted = convert(input, file, "fuzz.ihx") == Outcome::converted;
+  TextSink sink(r.out);
+  r.conversion = convert(input, options, sink);
   return r;
+}
+
+// The header, the LOAD line and the trailer, and no NUL byte.
+bool isWhole(const std::string& out) {
+  return out.compare(0, CommandWriter::kHeader.size(), CommandWriter::kHeader) == 0 &&
+         out.find("\nLOAD fuzz.ihx\n") != std::string::npos && endsWith(out, "\nMODE 2") &&
+         out.find('\0') == std::string::npos;
+}
+
+// Messages compare as what they say, where and of what kind.
+bool sameDiagnostics(const Diagnostics& a, const Diagnostics& b) {
+  auto i = a.begin();
+  auto j = b.begin();
+  for (; i != a.end() && j != b.end(); ++i, ++j) {
+    if (i->kind != j->kind || i->line != j->line || i->text != j->text) return false;
+  }
+  return i == a.end() && j == b.end();
 }
 
 // The bytes as a stream read from its start, as a file would be.
@@ -62,9 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view bytes(reinterpret_cast<const char*>(data), size);
   LineReader memory(bytes);
   Result r = run(memory);
-  const bool converted = r.converted;
+  const Outcome outcome = r.conversion.outcome;
   const std::string& out = r.out;
-  const std::string& messages = r.messages;
 
   if (size > 0) {
     std::string copy(bytes);
@@ -72,14 +87,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       LineReader blocks(stream, 1 + data[0] % 7);
       Result s = run(blocks);
       std::fclose(stream);
-      if (s.converted != converted || s.out != out || s.messages != messages) std::abort();
+      if (s.conversion.outcome != outcome || s.out != out ||
+          !sameDiagnostics(s.conversion.diagnostics, r.conversion.diagnostics)) {
+        std::abort();
+      }
     }
   }
-  // A failure always says why, and every run leaves a whole command file behind.
-  if (!converted && messages.empty()) std::abort();
-  if (out.compare(0, kHeader.size(), kHeader) != 0) std::abort();
-  if (out.find("\nLOAD fuzz.ihx\n") == std::string::npos) std::abort();
-  if (!endsWith(out, "\nMODE 2")) std::abort();
-  if (out.find('\0') != std::string::npos) std::abort();
+  // A failure always says why. An input that is no CDB file gives no command file;
+  // every other run leaves a whole one behind.
+  if (outcome != Outcome::converted && r.conversion.diagnostics.count(Diagnostic::Kind::error) == 0) {
+    std::abort();
+  }
+  if (outcome == Outcome::notCdb) {
+    if (!out.empty()) std::abort();
+    return 0;
+  }
+  if (!isWhole(out)) std::abort();
+
+  // Skipping what is rejected converts the rest: a whole command file, ending as
+  // converted; an input converted without a fault is converted alike.
+  LineReader again(bytes);
+  Result k = run(again, true);
+  if (!isWhole(k.out)) std::abort();
+  if (outcome == Outcome::converted && (k.conversion.outcome != outcome || k.out != out)) {
+    std::abort();
+  }
+  if (k.conversion.outcome != Outcome::converted && k.conversion.outcome != Outcome::skipped) {
+    std::abort();
+  }
   return 0;
 }

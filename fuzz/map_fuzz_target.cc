@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);
   LinkerMap map;
   bool accepted = map.read(text);
-  if (accepted != (map.size() > 0)) std::abort();
+  if (accepted != (map.symbolCount() > 0)) std::abort();
 
   // A carriage return before every line feed reads alike: CR LF maps are the same maps.
   std::string crlf;
@@ -24,6 +24,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     crlf += c;
   }
   LinkerMap again;
-  if (again.read(crlf) != accepted || again.size() != map.size()) std::abort();
+  if (again.read(crlf) != accepted || again.symbolCount() != map.symbolCount()) std::abort();
   return 0;
 }

@@ -17,7 +17,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "driver/driver.h"
 
 namespace fs = std::filesystem;
 
@@ -97,53 +96,6 @@ ToolRun runTool(const fs::path& directory, const std::string& arguments) {
   fs::path err = base.string() + ".stderr";
   ToolRun run;
   run.exitCode = runInShell(directory, arguments, out, err);
-  run.out = readOutput(out);
-  run.err = readOutput(err);
-  return run;
-}
-
-namespace {
-
-// Points the descriptor `fd` at a new file `path` until the object goes.
-class Redirection {
- public:
-  Redirection(int fd, const fs::path& path) : fd_(fd), saved_(dup(fd)) {
-    std::FILE* file = std::fopen(path.string().c_str(), "w");
-    dup2(fileno(file), fd);
-    std::fclose(file);
-  }
-  ~Redirection() {
-    dup2(saved_, fd_);
-    close(saved_);
-  }
-
- private:
-  int fd_;
-  int saved_;
-};
-
-}  // namespace
-
-ToolRun runInProcess(const fs::path& directory, const std::vector<std::string>& arguments) {
-  fs::path base = captureBase();
-  fs::path out = base.string() + ".stdout";
-  fs::path err = base.string() + ".stderr";
-  std::vector<const char*> argv{"torvane"};
-  for (const std::string& a : arguments) argv.push_back(a.c_str());
-
-  ToolRun run;
-  fs::path home = fs::current_path();
-  fs::current_path(directory);
-  std::fflush(stdout);
-  std::fflush(stderr);
-  {
-    Redirection toOut(fileno(stdout), out);
-    Redirection toErr(fileno(stderr), err);
-    run.exitCode = runTorvane(static_cast<int>(argv.size()), argv.data());
-    std::fflush(stdout);
-    std::fflush(stderr);
-  }
-  fs::current_path(home);
   run.out = readOutput(out);
   run.err = readOutput(err);
   return run;

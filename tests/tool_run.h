@@ -14,12 +14,6 @@ struct ToolRun {
 // Runs torvane with `arguments` (already quoted for the shell) in `directory`.
 ToolRun runTool(const std::filesystem::path& directory, const std::string& arguments);
 
-// Runs torvane's whole run, runTorvane, in this process with `arguments` in `directory`,
-// with what it prints on standard output and standard error captured: the same as
-// runTool, without starting a process (which under Wine costs a command shell too).
-ToolRun runInProcess(const std::filesystem::path& directory,
-                     const std::vector<std::string>& arguments);
-
 // A fresh, empty scratch directory named after the running test.
 std::filesystem::path scratchDirectory();
 

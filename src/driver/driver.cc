@@ -1,5 +1,6 @@
 #include "driver/driver.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -7,17 +8,17 @@
 #include <memory>
 #include <new>
 #include <optional>
-#include <set>
+#include <string>
 #include <system_error>
 #include <vector>
 
 #include "cdb/line_reader.h"
-#include "cdb/record_reader.h"
+#include "convert/converter.h"
 #include "driver/version.h"
-#include "output/command_file.h"
 #include "map/linker_map.h"
-#include "records/function_record.h"
-#include "records/symbol_record.h"
+#include "output/command_writer.h"
+#include "util/diagnostics.h"
+#include "util/output_file.h"
 #include "util/system_files.h"
 
 namespace {
@@ -26,7 +27,7 @@ enum ExitCode : int {
   kConverted = 0,
   kNoInput = 1,
   kNoOutput = 2,
-  kRecordRejected = 3,
+  kNotConverted = 3,
 };
 
 const char* const kBanner[] = {
@@ -49,21 +50,8 @@ const char* const kUsage[] = {
     "Finally run Drevik, and PLAY file.dvk to load the symbols and code.",
 };
 
-// One line per option, after the usage text of --help.
-const char* const kOptions[] = {
-    "",
-    "Options:",
-    "  -o, --output FILE  write the command file to FILE (default: file.dvk beside file.cdb)",
-    "  -i, --image FILE   name FILE as the image to load (default: file.ihx beside file.cdb)",
-    "  -m, --map FILE     check the addresses against the linker map FILE of the same link,",
-    "                     and take the frame pointer bp from it where no record gives it",
-    "  -h, --help         show this text and exit",
-    "  -V, --version      show the version and exit",
-    "  --                 end of options: the next argument is the file name",
-};
-
-void say(const char* line) {
-  std::fputs(line, stdout);
+void say(std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
   std::fputc('\n', stdout);
   std::fflush(stdout);
 }
@@ -73,13 +61,20 @@ void complain(const char* what, const std::string& why) {
   std::fflush(stderr);
 }
 
+// The one place that prints messages: as they are rendered, on standard output.
+void show(const Diagnostics& diagnostics, std::string_view inputName) {
+  std::string text = renderDiagnostics(diagnostics, inputName);
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fflush(stdout);
+}
+
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
 using InputFile = std::unique_ptr<std::FILE, FileCloser>;
 
-// Opens the CDB file for reading. A directory opens on some systems and is refused
-// for want of permission on others; everywhere it fails as what it is.
+// Opens an input for reading. A directory opens on some systems and is refused for want
+// of permission on others; everywhere it fails as what it is.
 InputFile openInput(const char* name, std::string& why) {
   std::error_code ec;
   if (std::filesystem::is_directory(pathOf(name), ec)) {
@@ -123,106 +118,177 @@ bool sameFile(const char* input, const std::string& output) {
   return std::filesystem::equivalent(pathOf(input), pathOf(output), ec) && !ec;
 }
 
-}  // namespace
-
-Outcome convert(LineReader& input, CommandFile& file, std::string_view image) {
-  Outcome outcome = Outcome::converted;
-  try {
-    // Records are written out only when the whole input was accepted.
-    if (!readRecords(input, file)) {
-      outcome = input.failed() ? Outcome::readError : Outcome::rejected;
-    } else if (!file.emitAll()) {
-      outcome = Outcome::emitFailed;
-    }
-  } catch (const std::bad_alloc&) {
-    file.dropLine();
-    outcome = Outcome::outOfMemory;
+// The command file's lines, handed to the file one by one; the first failure is kept
+// with the system's reason.
+class FileSink : public LineSink {
+ public:
+  explicit FileSink(OutputFile& file) : file_(file) {}
+  bool take(std::string_view line) override {
+    if (file_.write(line)) return true;
+    noteFailure();
+    return false;
   }
-  // Whatever happened, the command file ends with its LOAD line and trailer.
-  file.writeText("LOAD ");
-  file.writeText(image);
-  file.endLine();
-  file.close();
-  return outcome;
-}
+  // Closes the file; a failure to close is a failure to write.
+  void close() {
+    if (!file_.close() && error_.empty()) noteFailure();
+  }
+  const std::string& error() const { return error_; }
 
-OutputNames deriveOutputNames(std::string_view inputName) {
-  std::size_t dot = inputName.rfind('.');
-  if (dot != std::string_view::npos && dot <= fileNameStart(inputName)) dot = std::string_view::npos;
-  std::string base(inputName.substr(0, dot));
-  return {base + ".dvk", base + ".ihx", base + ".map"};
-}
+ private:
+  void noteFailure() { error_ = errno ? std::strerror(errno) : "write error"; }
 
-namespace {
+  OutputFile& file_;
+  std::string error_;
+};
 
 // What the command line asks for.
 struct Request {
-  enum { convert, help, version, usage, unknownOption, missingValue } action = usage;
+  enum Action { convert, help, version, usage, unknownOption, missingValue };
+  Action action = usage;
   const char* inputName = nullptr;
   const char* outputName = nullptr;     // null: derived from the input name
   const char* imageName = nullptr;      // the image the LOAD line names; null: derived
   const char* mapName = nullptr;        // the linker map to check against; null: none
+  bool keepGoing = false;
+  bool fatalWarnings = false;
+  bool quiet = false;
   std::vector<std::string_view> extra;  // file names after the first, not converted
   std::string_view option;              // the option at fault
 };
 
-Request only(decltype(Request::action) action, std::string_view option = {}) {
-  Request r;
-  r.action = action;
-  r.option = option;
-  return r;
+const std::vector<Option> kOptions = {
+    {Option::Id::output, "-o", "--output", "FILE",
+     "write the command file to FILE (default: file.dvk beside file.cdb)"},
+    {Option::Id::image, "-i", "--image", "FILE",
+     "name FILE as the image to load (default: file.ihx beside file.cdb)"},
+    {Option::Id::map, "-m", "--map", "FILE",
+     "check the addresses against the linker map FILE of the same link,\n"
+     "and take the frame pointer bp from it where no record gives it"},
+    {Option::Id::keepGoing, "-k", "--keep-going", nullptr,
+     "skip a record that cannot be converted, say so, and convert the rest"},
+    {Option::Id::fatalWarnings, nullptr, "--fatal-warnings", nullptr,
+     "end with status 3 after any warning, once the command file is complete"},
+    {Option::Id::quiet, "-q", "--quiet", nullptr, "print no banner: only the messages, if any"},
+    {Option::Id::help, "-h", "--help", nullptr, "show this text and exit"},
+    {Option::Id::version, "-V", "--version", nullptr, "show the version and exit"},
+    {Option::Id::endOfOptions, nullptr, "--", nullptr, "end of options: the next argument is the file name"},
+};
+
+// The option lines of --help, from the table.
+std::vector<std::string> optionLines() {
+  constexpr std::size_t kColumn = 21;  // where the texts begin
+  std::vector<std::string> lines = {"", "Options:"};
+  for (const Option& o : kOptions) {
+    std::string line = "  ";
+    if (o.shortName) line += std::string(o.shortName) + ", ";
+    line += o.longName;
+    if (o.value) line += std::string(" ") + o.value;
+    std::string_view text = o.text;
+    for (std::size_t end; (end = text.find('\n')) != std::string_view::npos;) {
+      line.resize(std::max(kColumn, line.size() + 2), ' ');
+      lines.push_back(line.append(text.substr(0, end)));
+      line.clear();
+      text.remove_prefix(end + 1);
+    }
+    line.resize(std::max(kColumn, line.size() + 2), ' ');
+    lines.push_back(line.append(text));
+  }
+  return lines;
 }
 
-// The value of an option that takes one, written "-o FILE", "-oFILE", "--output FILE"
-// or "--output=FILE"; null when `arg` is not that option. `i` moves past a value that
-// stands in the next argument; a missing value is the empty text.
-const char* valueOf(std::string_view shortName, std::string_view longName, int argc,
-                    const char* const* argv, int& i) {
-  std::string_view arg = argv[i];
-  if (arg == shortName || arg == longName) return i + 1 < argc ? argv[++i] : "";
-  if (arg.substr(0, 2) == shortName) return argv[i] + 2;
-  if (arg.substr(0, longName.size() + 1) == std::string(longName) + "=") {
-    return argv[i] + longName.size() + 1;
+// The option that `arg` spells, and, for one with a value written in the same argument
+// ("-oFILE", "--output=FILE"), where that value starts; null when it spells none.
+const Option* optionOf(std::string_view arg, const char*& joinedValue) {
+  joinedValue = nullptr;
+  for (const Option& o : kOptions) {
+    if (o.id == Option::Id::endOfOptions) continue;
+    if ((o.shortName && arg == o.shortName) || arg == o.longName) return &o;
+    if (!o.value) continue;
+    if (o.shortName && arg.substr(0, 2) == o.shortName) {
+      joinedValue = arg.data() + 2;
+      return &o;
+    }
+    std::string prefix = std::string(o.longName) + "=";
+    if (arg.substr(0, prefix.size()) == prefix) {
+      joinedValue = arg.data() + prefix.size();
+      return &o;
+    }
   }
   return nullptr;
 }
 
 // Options are taken wherever they stand before "--", as GNU tools take them; "--" ends
 // them, and a lone "-" is a file name. The first file name is converted, and any other
-// is named as ignored.
+// is named as ignored. The first of help, version and a fault decides what is done;
+// --quiet counts wherever it stands.
 Request parseArguments(int argc, const char* const* argv) {
   Request r;
+  std::optional<Request::Action> decided;
+  auto decide = [&](Request::Action action, std::string_view option = {}) {
+    if (decided) return;
+    decided = action;
+    r.option = option;
+  };
   bool options = true;
   for (int i = 1; i < argc; ++i) {
     std::string_view arg = argv[i];
     if (options && arg == "--") {
       options = false;
-    } else if (options && isPlatformHelp(arg)) {
-      return only(Request::help);
-    } else if (!options || arg.size() < 2 || arg[0] != '-') {
+      continue;
+    }
+    if (options && isPlatformHelp(arg)) {
+      decide(Request::help);
+      continue;
+    }
+    if (!options || arg.size() < 2 || arg[0] != '-') {
       if (r.inputName) {
         r.extra.push_back(arg);
       } else {
         r.inputName = argv[i];
       }
-    } else if (arg == "-h" || arg == "--help") {
-      return only(Request::help);
-    } else if (arg == "-V" || arg == "--version") {
-      return only(Request::version);
-    } else if (const char* output = valueOf("-o", "--output", argc, argv, i)) {
-      if (*output == '\0') return only(Request::missingValue, arg);
-      r.outputName = output;
-    } else if (const char* image = valueOf("-i", "--image", argc, argv, i)) {
-      if (*image == '\0') return only(Request::missingValue, arg);
-      r.imageName = image;
-    } else if (const char* map = valueOf("-m", "--map", argc, argv, i)) {
-      if (*map == '\0') return only(Request::missingValue, arg);
-      r.mapName = map;
-    } else {
-      return only(Request::unknownOption, arg);
+      continue;
+    }
+    const char* value = nullptr;
+    const Option* option = optionOf(arg, value);
+    if (!option) {
+      decide(Request::unknownOption, arg);
+      continue;
+    }
+    if (option->value && !value) value = i + 1 < argc ? argv[++i] : "";
+    if (option->value && *value == '\0') {
+      decide(Request::missingValue, arg);
+      continue;
+    }
+    switch (option->id) {
+      case Option::Id::output:
+        r.outputName = value;
+        break;
+      case Option::Id::image:
+        r.imageName = value;
+        break;
+      case Option::Id::map:
+        r.mapName = value;
+        break;
+      case Option::Id::keepGoing:
+        r.keepGoing = true;
+        break;
+      case Option::Id::fatalWarnings:
+        r.fatalWarnings = true;
+        break;
+      case Option::Id::quiet:
+        r.quiet = true;
+        break;
+      case Option::Id::help:
+        decide(Request::help);
+        break;
+      case Option::Id::version:
+        decide(Request::version);
+        break;
+      case Option::Id::endOfOptions:
+        break;
     }
   }
-  r.action = r.inputName ? Request::convert : Request::usage;
+  r.action = decided ? *decided : r.inputName ? Request::convert : Request::usage;
   return r;
 }
 
@@ -241,115 +307,18 @@ int exitCodeOf(Ending ending) {
     case Ending::notConverted:
       break;
   }
-  return kRecordRejected;
+  return kNotConverted;
 }
 
-// A message about one line of the input, in the form of compiler messages
-// ("NAME:N: error: ..."), which editors and build logs understand.
-void sayAtLine(const char* inputName, std::size_t line, const char* message) {
-  say((std::string(inputName) + ":" + std::to_string(line) + ": " + message).c_str());
-}
-
-constexpr char kNotConverted[] = "error: this record was not converted";
-
-// Functions no link record gave a start address: the file is of an unlinked module.
-void warnOfUnlinkedFunctions(const CommandFile& file) {
-  std::size_t unlinked = 0;
-  for (const FunctionRecord& f : file.functions) {
-    if (!f.address.follows()) ++unlinked;
-  }
-  if (unlinked == 0) return;
-  std::string line = "Warning: " + std::to_string(unlinked) + " of " +
-                     std::to_string(file.functions.size()) +
-                     " functions have no code address; convert the CDB file of the linked"
-                     " program";
-  say(line.c_str());
-}
-
-// note [comparing with the map]
-// A CDB file left over from another build converts without a fault, to addresses that
-// are all wrong. The map of the link says where each global really is, so every address
-// a link record gave is compared with it: the start of each global function and the
-// address of each global variable in code, internal RAM (direct and indirect), external
-// RAM (paged too) and bit space, all of which the linker places and both files give as
-// the same linked address (banked code with its bank above the 16-bit address). Not
-// compared: file-static and local names, which the map does not list as globals (or
-// lists for another module); symbols on the stack or in registers, which have no place
-// in the map; and special function registers and their bits, fixed by the source and
-// so the same whatever the link.
-bool isComparedSpace(char space) {
-  return std::string_view("CDEFGHP").find(space) != std::string_view::npos;
-}
-
-void checkAgainstMap(const CommandFile& file, const LinkerMap& map, const char* mapName,
-                     const char* inputName) {
-  std::size_t globals = 0;  // the distinct globals that the map should list
-  std::size_t compared = 0;
-  std::size_t differing = 0;
-  std::string firstDifference;
-  std::set<std::string_view> seen;  // a global is repeated in every module that declares it
-  auto compare = [&](std::string_view name, int32_t address) {
-    if (!seen.insert(name).second) return;
-    ++globals;
-    std::optional<uint32_t> listed = map.find("_" + std::string(name));
-    if (!listed) return;
-    ++compared;
-    uint32_t here = static_cast<uint32_t>(address);
-    if (here == *listed || differing++ > 0) return;
-    firstDifference = std::string(name) + ": " + hexText(here) + " here, " + hexText(*listed) +
-                      " in the map";
-  };
-  for (const FunctionRecord& f : file.functions) {
-    if (f.scope == 'G' && f.address.follows()) compare(f.name, f.address.value());
-  }
-  for (const SymbolRecord& s : file.symbols) {
-    if (s.scope == 'G' && !s.onStack && isComparedSpace(s.addressSpace) && s.address.follows()) {
-      compare(s.name, s.address.value());
-    }
-  }
-  // A map that lists none of the globals is of another program: nothing could be
-  // compared, which must not pass for a check that found nothing.
-  if (globals > 0 && compared == 0) {
-    say(("Warning: " + std::string(mapName) + " lists none of the " + std::to_string(globals) +
-         " globals of " + inputName + "; it is not the map of this program")
-            .c_str());
-    return;
-  }
-  if (differing == 0) return;
-  say(("Warning: " + std::to_string(differing) + " of " + std::to_string(compared) +
-       " addresses differ from " + mapName + " (" + firstDifference +
-       "); the CDB file and the map are not from the same link")
-          .c_str());
-}
-
-// What the user must know of a conversion beyond the messages of its records.
-void report(Outcome outcome, const char* inputName, const LineReader& reader,
-            const CommandFile& file, const LinkerMap* map, const char* mapName) {
-  switch (outcome) {
-    case Outcome::rejected:
-      sayAtLine(inputName, reader.lineNumber(), kNotConverted);
-      break;
-    case Outcome::readError:
-      complain("Cannot read .cdb input file", reader.error());
-      break;
-    case Outcome::outOfMemory:
-      complain("Cannot convert .cdb input file", std::strerror(ENOMEM));
-      break;
+Ending endingOf(const Conversion& conversion, bool fatalWarnings, std::size_t warnings) {
+  if (conversion.writeFailed) return Ending::noOutput;  // a command file not whole outranks the rest
+  if (fatalWarnings && warnings > 0) return Ending::notConverted;
+  switch (conversion.outcome) {
     case Outcome::converted:
-    case Outcome::emitFailed:
-      warnOfUnlinkedFunctions(file);
-      if (map) checkAgainstMap(file, *map, mapName, inputName);
-      break;
-  }
-  if (outcome == Outcome::readError || outcome == Outcome::outOfMemory) return;
-  // SDCC ends every line it writes: a last line without its line end is most likely
-  // cut short, and its last field (an address, say) with it.
-  if (reader.lastLineUnended()) {
-    sayAtLine(inputName, reader.lineNumber(),
-              "warning: the last line has no line end; the file may be cut short");
-  }
-  if (reader.lineNumber() == 0) {
-    say(("Warning: " + std::string(inputName) + " holds no records").c_str());
+    case Outcome::skipped:
+      return Ending::done;
+    default:
+      return Ending::notConverted;
   }
 }
 
@@ -360,10 +329,12 @@ Ending answer(const Request& request) {
     return Ending::done;
   }
   if (request.action == Request::help) say("Usage: torvane [OPTIONS] FILE.cdb");
-  for (const char* line : kBanner) say(line);
+  if (request.action == Request::help || !request.quiet) {
+    for (const char* line : kBanner) say(line);
+  }
   if (request.action == Request::help) {
     for (const char* line : kUsage) say(line);
-    for (const char* line : kOptions) say(line);
+    for (const std::string& line : optionLines()) say(line);
     // Only a build whose packager gave an address says where to report problems.
     if (std::string_view(TORVANE_BUG_REPORT_URL).empty()) return Ending::done;
     say("");
@@ -371,22 +342,26 @@ Ending answer(const Request& request) {
     return Ending::done;
   }
   if (request.action == Request::unknownOption) {
-    say(("torvane: unknown option " + std::string(request.option)).c_str());
+    say("torvane: unknown option " + std::string(request.option));
   } else if (request.action == Request::missingValue) {
-    say(("torvane: missing file name after " + std::string(request.option)).c_str());
+    say("torvane: missing file name after " + std::string(request.option));
   }
   for (const char* line : kUsage) say(line);
   return Ending::usage;
 }
 
 Ending convertFile(const Request& request) {
-  for (const char* line : kBanner) say(line);
-  for (std::string_view name : request.extra) {
-    say(("torvane: extra argument " + std::string(name) + " ignored").c_str());
+  const char* inputName = request.inputName;
+  if (!request.quiet) {
+    for (const char* line : kBanner) say(line);
   }
+  Diagnostics said;  // the run's own messages, before the conversion's
+  for (std::string_view name : request.extra) {
+    said.warning("torvane: extra argument " + std::string(name) + " ignored");
+  }
+  show(said, inputName);
 
   // Open the CDB file; nothing is created when it cannot be read.
-  const char* inputName = request.inputName;
   std::string why;
   InputFile input = openInput(inputName, why);
   if (!input) {
@@ -394,13 +369,12 @@ Ending convertFile(const Request& request) {
     return Ending::noInput;
   }
 
-  // A file whose first line is no record is no CDB file at all (a map, an image or a
-  // source given by mistake): the command file it would replace is left alone.
+  // A file that is no CDB file at all (a map, an image or a source given by mistake)
+  // leaves the command file it would replace alone.
   LineReader reader(input.get());
-  std::string_view first;
-  if (reader.peekLine(first) && !isRecordFrame(first)) {
-    say(badFormatMessage(first).c_str());
-    sayAtLine(inputName, 1, kNotConverted);
+  Diagnostics first;
+  if (!startsAsCdb(reader, first)) {
+    show(first, inputName);
     std::fprintf(stderr, "%s is not a CDB file; nothing was written\n", inputName);
     std::fflush(stderr);
     return Ending::notConverted;
@@ -423,33 +397,69 @@ Ending convertFile(const Request& request) {
     complain("Cannot open .dvk output file", "it would replace the linker map");
     return Ending::noOutput;
   }
-  CommandFile file;
-  if (!file.open(names.commandFile)) {
+  OutputFile file;
+  if (!file.create(names.commandFile)) {
     complain("Cannot open .dvk output file", std::strerror(errno));
     return Ending::noOutput;
   }
 
-  // The map can stand in for a missing bp record; without one named, a map beside the
-  // input is pointed out where bp is missing.
-  std::error_code ec;
+  ConversionOptions options;
+  options.inputName = inputName;
+  options.image = names.image;
+  options.keepGoing = request.keepGoing;
   if (request.mapName) {
-    if (std::optional<uint32_t> bp = map.find("_bp")) {
-      file.bpElsewhere = CommandFile::FramePointer{request.mapName, *bp};
+    options.map = &map;
+    options.mapName = request.mapName;
+  } else {
+    // Without a map named, a map beside the input is pointed out where bp is missing.
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(pathOf(names.map), ec)) {
+      options.mapHint = "  Or name the linker map: torvane --map " + names.map + " " + inputName;
     }
-  } else if (std::filesystem::is_regular_file(pathOf(names.map), ec)) {
-    file.missingBpHint = "  Or name the linker map: torvane --map " + names.map + " " + inputName;
   }
+  FileSink sink(file);
+  Conversion conversion = convert(reader, options, sink);
+  sink.close();
+  if (!sink.error().empty()) conversion.writeFailed = true;
 
-  Outcome outcome = convert(reader, file, names.image);
-  report(outcome, inputName, reader, file, request.mapName ? &map : nullptr, request.mapName);
-  if (file.writeFailed()) {
-    complain("Cannot write .dvk output file", file.writeError());
-    return Ending::noOutput;  // a command file that is not whole outranks the rest
+  show(conversion.diagnostics, inputName);
+  if (conversion.outcome == Outcome::readError) {
+    complain("Cannot read .cdb input file", conversion.readError);
+  } else if (conversion.outcome == Outcome::outOfMemory) {
+    complain("Cannot convert .cdb input file", std::strerror(ENOMEM));
   }
-  return outcome == Outcome::converted ? Ending::done : Ending::notConverted;
+  if (conversion.writeFailed) complain("Cannot write .dvk output file", sink.error());
+  std::size_t warnings = said.count(Diagnostic::Kind::warning) +
+                         conversion.diagnostics.count(Diagnostic::Kind::warning);
+  return endingOf(conversion, request.fatalWarnings, warnings);
 }
 
 }  // namespace
+
+OutputNames deriveOutputNames(std::string_view inputName) {
+  std::size_t dot = inputName.rfind('.');
+  if (dot != std::string_view::npos && dot <= fileNameStart(inputName)) dot = std::string_view::npos;
+  std::string base(inputName.substr(0, dot));
+  return {base + ".dvk", base + ".ihx", base + ".map"};
+}
+
+const std::vector<Option>& commandLineOptions() { return kOptions; }
+
+std::string renderDiagnostics(const Diagnostics& diagnostics, std::string_view inputName) {
+  std::string text;
+  for (const Diagnostic& d : diagnostics) {
+    if (d.line > 0) {
+      text.append(inputName).append(":").append(std::to_string(d.line)).append(": ");
+      text.append(d.kind == Diagnostic::Kind::warning ? "warning: " : "error: ");
+    }
+    text.append(d.text).push_back('\n');
+  }
+  return text;
+}
+
+int exitCodeOf(const Conversion& conversion, bool fatalWarnings, std::size_t warnings) {
+  return exitCodeOf(endingOf(conversion, fatalWarnings, warnings));
+}
 
 int runTorvane(int argc, const char* const* argv) {
   try {

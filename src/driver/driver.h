@@ -1,7 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
+
+class Diagnostics;
+struct Conversion;
 
 /// The names a run writes and loads, derived from the input name.
 struct OutputNames {
@@ -15,22 +20,27 @@ struct OutputNames {
 /// dot: the whole file name is the base).
 OutputNames deriveOutputNames(std::string_view inputName);
 
-class CommandFile;
-class LineReader;
-
-/// How a conversion ended.
-enum class Outcome {
-  converted,    ///< every record was read and written
-  rejected,     ///< a record was rejected while reading; the reader's line number tells which
-  emitFailed,   ///< every line was accepted, but a record could not be written
-  readError,    ///< the input failed while being read; the reader tells why
-  outOfMemory,  ///< memory ran out
+/// One option of the command line, as the parser takes it and the help shows it.
+struct Option {
+  enum class Id { output, image, map, keepGoing, fatalWarnings, quiet, help, version, endOfOptions };
+  Id id;
+  const char* shortName;  ///< "-o"; null where there is none
+  const char* longName;   ///< "--output"
+  const char* value;      ///< the value's name ("FILE"); null for an option without one
+  const char* text;       ///< what the help says of it; each "\n" starts a further line
 };
 
-/// Converts the CDB records of `input` into the open command file `file`: reads them all,
-/// writes them out when every line was accepted, ends with the LOAD line for `image` and
-/// closes the file, whatever happened. A rejected record has printed its message.
-[[nodiscard]] Outcome convert(LineReader& input, CommandFile& file, std::string_view image);
+/// Every option, in the order the help lists them: the one declaration of each.
+const std::vector<Option>& commandLineOptions();
+
+/// The messages as the run prints them, one line each: a message about a line of the
+/// input reads "NAME:N: error: ..." or "NAME:N: warning: ...", as editors and build
+/// logs expect.
+std::string renderDiagnostics(const Diagnostics& diagnostics, std::string_view inputName);
+
+/// The exit code of a run whose conversion ended as `conversion` and which gave
+/// `warnings` warnings in all; with `fatalWarnings` a warning fails the run.
+int exitCodeOf(const Conversion& conversion, bool fatalWarnings, std::size_t warnings);
 
 /// Runs one conversion for the command line and returns the process exit code.
 int runTorvane(int argc, const char* const* argv);

@@ -100,8 +100,8 @@ bool LinkerMap::read(std::string_view text) {
   return rows > 0;
 }
 
-std::optional<uint32_t> LinkerMap::find(std::string_view name) const {
-  auto it = symbols_.find(std::string(name));
+std::optional<uint32_t> LinkerMap::addressOf(std::string_view name) const {
+  auto it = symbols_.find("_" + std::string(name));
   if (it == symbols_.end()) return std::nullopt;
   return it->second;
 }

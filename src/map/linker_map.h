@@ -16,11 +16,12 @@ class LinkerMap {
   /// that the text is not a linker map. A symbol listed twice keeps its first address.
   [[nodiscard]] bool read(std::string_view text);
 
-  /// The address of the symbol of that name as the map writes it, if listed.
-  std::optional<uint32_t> find(std::string_view name) const;
+  /// The address of the C global `name`, if listed: the map lists a C name x as the
+  /// linker's name _x.
+  std::optional<uint32_t> addressOf(std::string_view name) const;
 
   /// How many symbols the map lists.
-  std::size_t size() const { return symbols_.size(); }
+  std::size_t symbolCount() const { return symbols_.size(); }
 
  private:
   std::unordered_map<std::string, uint32_t> symbols_;

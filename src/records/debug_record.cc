@@ -1,3 +1,3 @@
 #include "records/debug_record.h"
 
-bool DebugRecord::emit(CommandFile&) { return true; }
+bool DebugRecord::emit(CommandWriter&, const Program&, Diagnostics&) { return true; }

@@ -10,13 +10,15 @@
 #include "util/arena.h"
 #include "util/pointer_index.h"
 
-class CommandFile;
+class CommandWriter;
+class Diagnostics;
+class Program;
 
 /// Whether a record list is searched by identity, chosen where the list is declared.
 enum class Lookup { none, byIdentity };
 
 /// The base of every record read from a CDB file: its identity, by which records are
-/// found, and the two operations called without knowing the kind.
+/// found, and the operation called without knowing the kind.
 class DebugRecord {
  public:
   DebugRecord() = default;
@@ -27,11 +29,10 @@ class DebugRecord {
   /// This record's identity, as a value that views its texts.
   RecordIdentity identity() const { return {name, scope, scopeName, block, level}; }
 
-  /// True when `other` equals this record's identity in all five values.
-  virtual bool matches(const RecordIdentity& other) const { return identity() == other; }
-
-  /// Writes this record's commands; the base writes nothing and succeeds.
-  [[nodiscard]] virtual bool emit(CommandFile& file);
+  /// Writes this record's commands into `out`, reporting into `diagnostics`, with the
+  /// program's other records at hand; the base writes nothing and succeeds.
+  [[nodiscard]] virtual bool emit(CommandWriter& out, const Program& program,
+                                  Diagnostics& diagnostics);
 
   std::string_view name;
   std::string_view scopeName;
@@ -93,15 +94,6 @@ class RecordList {
   Iterator begin() const { return Iterator(head_); }
   Iterator end() const { return Iterator(nullptr); }
   bool empty() const { return head_ == nullptr; }
-  /// How many records the list holds, counted by walking it.
-  std::size_t size() const {
-    std::size_t count = 0;
-    for (Record* r = head_; r; r = following(*r)) ++count;
-    return count;
-  }
-  /// The record appended first, or last; the list must not be empty.
-  Record& front() const { return *head_; }
-  Record& back() const { return *tail_; }
 
   /// Takes `record`, of exactly the list's kind, and keeps it after the others;
   /// duplicates are kept.
@@ -130,14 +122,6 @@ class RecordList {
   Record* nextOfIdentity(const Record& record) const {
     static_assert(kSearched, "only a list declared Lookup::byIdentity is searched");
     return static_cast<Record*>(record.sameIdentity_);
-  }
-
-  /// Emits every record in order, stopping at the first that fails.
-  [[nodiscard]] bool emitEach(CommandFile& file) const {
-    for (Record& r : *this) {
-      if (!r.emit(file)) return false;
-    }
-    return true;
   }
 
  private:

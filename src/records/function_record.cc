@@ -1,15 +1,17 @@
 #include "records/function_record.h"
 
 #include "cdb/field_scanner.h"
-#include "output/command_file.h"
+#include "output/command_writer.h"
+#include "records/program.h"
+#include "util/diagnostics.h"
 
-bool FunctionRecord::parse(FieldScanner& scanner, CommandFile& file) {
-  sourceFile = file.keep(file.currentFile());
-  return SymbolRecord::parse(scanner, file);
+bool FunctionRecord::parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics) {
+  sourceFile = program.keep(program.currentFile());
+  return SymbolRecord::parse(scanner, program, diagnostics);
 }
 
-bool FunctionRecord::emit(CommandFile& file) {
-  file.enterFunction("");
+bool FunctionRecord::emit(CommandWriter& out, const Program& program, Diagnostics& diagnostics) {
+  out.enterFunction("");
   std::string_view home;
   const char* keyword;
   switch (scope) {
@@ -22,17 +24,17 @@ bool FunctionRecord::emit(CommandFile& file) {
       keyword = "FUNC ";
       break;
     default:
-      return file.fault("Bad function scope ", scope);
+      return diagnostics.fault("Bad function scope ", scope);
   }
-  file.enterFile(home);
+  out.enterFile(home);
   // The range lines are plain text: they open no FUNC scope of the writer's.
-  file.writeText(keyword);
-  file.writeText(name);
-  file.writeText(" C:");
-  file.writeNumber(address.value(), 16);
-  file.endLine();
-  file.writeText("ENDF C:");
-  file.writeNumber(endAddress.value(), 16);
-  file.endLine();
-  return SymbolRecord::emit(file);
+  out.writeText(keyword);
+  out.writeText(name);
+  out.writeText(" C:");
+  out.writeNumber(address.value(), 16);
+  out.endLine();
+  out.writeText("ENDF C:");
+  out.writeNumber(endAddress.value(), 16);
+  out.endLine();
+  return SymbolRecord::emit(out, program, diagnostics);
 }

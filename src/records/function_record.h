@@ -8,12 +8,15 @@
 /// A function (an F record): a symbol that also knows its source file and code range.
 class FunctionRecord : public SymbolRecord {
  public:
+  static constexpr const char* kKind = "function";
+
   /// Notes the current file as the source file, then reads the line as a symbol.
-  [[nodiscard]] bool parse(FieldScanner& scanner, CommandFile& file);
+  [[nodiscard]] bool parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics);
 
   /// Writes the FUNC (global) or SFUNC (file-static) range under the function's file,
   /// then the function's own symbol line.
-  [[nodiscard]] bool emit(CommandFile& file) override;
+  [[nodiscard]] bool emit(CommandWriter& out, const Program& program,
+                          Diagnostics& diagnostics) override;
 
   std::string_view sourceFile;
   LinkedAddress endAddress;  ///< 0 until a link record gives the end

@@ -1,9 +1,10 @@
 #include "records/link_record.h"
 
 #include "cdb/field_scanner.h"
-#include "output/command_file.h"
 #include "records/function_record.h"
+#include "records/program.h"
 #include "records/symbol_record.h"
+#include "util/diagnostics.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ void bindAll(const List& list, const RecordIdentity& identity, int32_t address,
 
 }  // namespace
 
-bool LinkRecord::parse(FieldScanner& scanner, CommandFile& file) {
+bool LinkRecord::parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics) {
   kind = scanner.next();
   switch (kind) {
     case 'F':
@@ -51,10 +52,10 @@ bool LinkRecord::parse(FieldScanner& scanner, CommandFile& file) {
       scanner.readNumber(address, 16);
       RecordIdentity id = identity();
       if (kind == 'X') {
-        bindAll(file.functions, id, address, &FunctionRecord::endAddress);
+        bindAll(program.functions, id, address, &FunctionRecord::endAddress);
       } else {
-        bindAll(file.symbols, id, address, &SymbolRecord::address);
-        bindAll(file.functions, id, address, &SymbolRecord::address);
+        bindAll(program.symbols, id, address, &SymbolRecord::address);
+        bindAll(program.functions, id, address, &SymbolRecord::address);
       }
       return true;
     }
@@ -65,18 +66,11 @@ bool LinkRecord::parse(FieldScanner& scanner, CommandFile& file) {
       scanner.readLevel(level);
       scanner.readNumber(block, 10);
       scanner.readNumber(address, 16);
-      file.enterFile(name);
-      file.writeText("LINE ");
-      file.writeNumber(line, 10);
-      file.writeText(" C:");
-      file.writeNumber(address, 16);
-      file.endLine();
+      program.addLine(name, line, address);
       return true;
     }
-    case 'A':
-      return true;  // assembler line addresses: the debugger has no use for them
     default:
-      file.message("Unknown Link record type ", kind);
-      return file.fault("  ", scanner.rest());
+      diagnostics.fault("Unknown Link record type ", kind);
+      return diagnostics.fault("  ", scanner.rest());
   }
 }

@@ -3,19 +3,20 @@
 #include <string>
 
 #include "cdb/field_scanner.h"
-#include "output/command_file.h"
+#include "output/command_writer.h"
+#include "records/program.h"
 
-bool ModuleRecord::parse(FieldScanner& scanner, CommandFile& file) {
+bool ModuleRecord::parse(FieldScanner& scanner, Program& program, Diagnostics&) {
   std::string_view moduleName;
   scanner.readUntil(moduleName, "$");
-  name = file.keep(moduleName);
-  fileName = file.keep(std::string(moduleName) + ".c");
+  name = program.keep(moduleName);
+  fileName = program.keep(std::string(moduleName) + ".c");
   // Functions read from here on belong to this module: they note the current file.
-  file.enterFile(name);
+  program.enterFile(name);
   return true;
 }
 
-bool ModuleRecord::emit(CommandFile& file) {
-  file.enterFile(fileName);
+bool ModuleRecord::emit(CommandWriter& out, const Program&, Diagnostics&) {
+  out.enterFile(fileName);
   return true;
 }

@@ -9,11 +9,14 @@ class FieldScanner;
 /// A compilation module (an M record).
 class ModuleRecord : public DebugRecord {
  public:
+  static constexpr const char* kKind = "module";
+
   /// Reads the module name (up to a "$") and makes it the current file at once.
-  [[nodiscard]] bool parse(FieldScanner& scanner, CommandFile& file);
+  [[nodiscard]] bool parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics);
 
   /// Declares the module's C source file.
-  [[nodiscard]] bool emit(CommandFile& file) override;
+  [[nodiscard]] bool emit(CommandWriter& out, const Program& program,
+                          Diagnostics& diagnostics) override;
 
   std::string_view fileName;
 };

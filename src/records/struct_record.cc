@@ -4,24 +4,29 @@
 #include <string>
 
 #include "cdb/field_scanner.h"
-#include "output/command_file.h"
+#include "output/command_writer.h"
+#include "records/program.h"
 #include "records/symbol_record.h"
+#include "util/diagnostics.h"
 
-bool StructRecord::parse(FieldScanner& scanner, CommandFile& file) {
+bool StructRecord::parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics) {
   scanner.skip(1);  // the scope letter
   std::string_view text;
   scanner.readUntil(text, "$");
-  scopeName = file.keep(text);
+  scopeName = program.keep(text);
   scanner.readUntil(text, "[");
-  name = isAnonymousTag(text) ? file.keep(std::string(scopeName).append(text)) : file.keep(text);
+  std::string_view prefix = tagPrefix(scopeName, text);
+  name = prefix.empty() ? program.keep(text) : program.keep(std::string(prefix).append(text));
 
   while (scanner.accept('(')) {
     int32_t offset = 0;
     scanner.skip(1);  // "{"
     scanner.readNumber(offset, 10);
     scanner.skip(2);  // "S:"
-    auto member = file.make<SymbolRecord>();
-    if (!member->parse(scanner, file)) return file.fault("Failed definition of structure ", name);
+    auto member = program.make<SymbolRecord>();
+    if (!member->parse(scanner, program, diagnostics)) {
+      return diagnostics.fault("Failed definition of structure ", name);
+    }
     member->address.own = offset;
     // The size is the largest end of any member (bit-fields share offsets); it is
     // summed wide so that absurd offsets cannot overflow.
@@ -40,7 +45,7 @@ bool StructRecord::parse(FieldScanner& scanner, CommandFile& file) {
 // references; inside a cycle the later block is therefore written first. Chains of
 // structures can be arbitrarily long, so the depth-first walk keeps its own stack of
 // structures whose members are still being visited instead of recursing.
-bool StructRecord::emit(CommandFile& file) {
+bool StructRecord::emit(CommandWriter& out, const Program& program, Diagnostics& diagnostics) {
   if (emitted) return true;
   emitted = true;
 
@@ -56,7 +61,7 @@ bool StructRecord::emit(CommandFile& file) {
     Visit& top = pending.back();
     StructRecord* from = top.structure;
     if (top.member == from->members.end()) {
-      from->writeBlock(file);
+      from->writeBlock(out);
       pending.pop_back();
       continue;
     }
@@ -64,10 +69,10 @@ bool StructRecord::emit(CommandFile& file) {
     ++top.member;
     if (member.structTag.empty()) continue;
 
-    StructRecord* used = file.structures.find({member.structTag, '\0', from->scopeName, 0, 0});
+    StructRecord* used = program.structures.find({member.structTag, '\0', from->scopeName, 0, 0});
     if (!used) {
-      return file.fault("Undefined datatype ",
-                        std::string(member.structTag) + " in struct " + std::string(from->name));
+      return diagnostics.fault("Undefined datatype ", std::string(member.structTag) +
+                                                           " in struct " + std::string(from->name));
     }
     if (used->emitted) continue;
     used->emitted = true;
@@ -76,20 +81,20 @@ bool StructRecord::emit(CommandFile& file) {
   return true;
 }
 
-void StructRecord::writeBlock(CommandFile& file) const {
-  file.writeText("STRUCT 0 ");
-  file.writeText(name);
-  file.endLine();
+void StructRecord::writeBlock(CommandWriter& out) const {
+  out.writeText("STRUCT 0 ");
+  out.writeText(name);
+  out.endLine();
   for (const SymbolRecord& member : members) {
-    file.writeText("DEFT ");
-    file.writeNumber(member.address.own, 16);
-    file.writeText(" ");
-    file.writeText(member.name);
-    file.writeText(" %");
-    file.writeText(member.typeText);
-    file.endLine();
+    out.writeText("DEFT ");
+    out.writeNumber(member.address.own, 16);
+    out.writeText(" ");
+    out.writeText(member.name);
+    out.writeText(" %");
+    out.writeText(member.typeText);
+    out.endLine();
   }
-  file.writeText("ENDS ");
-  file.writeNumber(size, 10);
-  file.endLine();
+  out.writeText("ENDS ");
+  out.writeNumber(size, 10);
+  out.endLine();
 }

@@ -11,17 +11,20 @@ class FieldScanner;
 /// symbol whose address is its offset in the structure.
 class StructRecord : public DebugRecord {
  public:
+  static constexpr const char* kKind = "structure";
+
   /// Reads the file, the tag and every member with its offset.
-  [[nodiscard]] bool parse(FieldScanner& scanner, CommandFile& file);
+  [[nodiscard]] bool parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics);
 
   /// Writes this structure's STRUCT block once, after the blocks of every structure its
   /// members refer to; false when one of them is not defined in this structure's file.
-  [[nodiscard]] bool emit(CommandFile& file) override;
+  [[nodiscard]] bool emit(CommandWriter& out, const Program& program,
+                          Diagnostics& diagnostics) override;
 
   bool emitted = false;
   int32_t size = 0;
   RecordList<SymbolRecord> members;
 
  private:
-  void writeBlock(CommandFile& file) const;
+  void writeBlock(CommandWriter& out) const;
 };

@@ -1,20 +1,26 @@
 #include "records/symbol_record.h"
 
+#include <string>
 #include <string_view>
 
 #include "cdb/field_scanner.h"
-#include "output/command_file.h"
+#include "output/address_space.h"
+#include "output/command_writer.h"
+#include "records/program.h"
+#include "util/diagnostics.h"
 
-bool SymbolRecord::parse(FieldScanner& scanner, CommandFile& file) {
+bool SymbolRecord::parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics) {
   scope = scanner.next();
   std::string_view text;
   scanner.readUntil(text, "$");
-  scopeName = file.keep(text);
+  scopeName = program.keep(text);
   scanner.readUntil(text, "$");
-  name = file.keep(text);
+  name = program.keep(text);
   scanner.readLevel(level);
   scanner.readNumber(block, 10);  // also takes the "(" that opens the type chain
-  if (!parseTypeChain(scanner, file)) return file.fault("Failed definition of symbol ", name);
+  if (!parseTypeChain(scanner, program, diagnostics)) {
+    return diagnostics.fault("Failed definition of symbol ", name);
+  }
 
   scanner.skip(1);
   addressSpace = scanner.next();
@@ -22,25 +28,25 @@ bool SymbolRecord::parse(FieldScanner& scanner, CommandFile& file) {
   int32_t stackNumber = 0;
   scanner.readNumber(stackNumber, 10);
   onStack = stackNumber != 0;
-  if (onStack) file.usesStackRelative = true;
+  if (onStack) program.usesStackRelative = true;
   scanner.readNumber(address.own, 10);
   // A register variable lists its registers in brackets; it has no address to write.
-  if (addressSpace == 'R' && scanner.peek() == '[') {
+  if (addressSpace == kRegisterSpace && scanner.peek() == '[') {
     std::string_view list = scanner.rest();
     std::size_t close = list.find(']');
-    registers = file.keep(list.substr(0, close == std::string_view::npos ? close : close + 1));
+    registers = program.keep(list.substr(0, close == std::string_view::npos ? close : close + 1));
   }
   return true;  // further fields (an F record has more) are not needed
 }
 
-bool SymbolRecord::emit(CommandFile& file) {
+bool SymbolRecord::emit(CommandWriter& out, const Program&, Diagnostics& diagnostics) {
   const char* command = "DEFS ";
   switch (scope) {
     case 'F':
       // A file static belongs to its file alone: a function left open by the symbol
       // before it is closed first, or the static would read as that function's local.
-      file.enterFunction("");
-      file.enterFile(scopeName);
+      out.enterFunction("");
+      out.enterFile(scopeName);
       break;
     case 'G':
       command = "DEF ";  // a global is written in whatever scope is open
@@ -50,43 +56,43 @@ bool SymbolRecord::emit(CommandFile& file) {
       // under its module's FILE scope, so the local is written there too.
       std::size_t dot = scopeName.rfind('.');
       if (dot != std::string_view::npos) {
-        file.enterFile(scopeName.substr(0, dot));
-        file.enterFunction(scopeName.substr(dot + 1));
+        out.enterFile(scopeName.substr(0, dot));
+        out.enterFunction(scopeName.substr(dot + 1));
       } else {
-        file.enterFunction(scopeName);
+        out.enterFunction(scopeName);
       }
       break;
     }
     default:
-      return file.fault("Unknown symbol scope ", scope);
+      return diagnostics.fault("Unknown symbol scope ", scope);
   }
-  if (addressSpace == 'R') {
+  if (addressSpace == kRegisterSpace) {
     // Registers hold no address the debugger could use: leave a note instead.
-    file.writeText("REM ");
-    file.writeText(name);
+    out.writeText("REM ");
+    out.writeText(name);
     if (!registers.empty()) {
-      file.writeText(" ");
-      file.writeText(registers);
+      out.writeText(" ");
+      out.writeText(registers);
     }
-    file.endLine();
+    out.endLine();
     return true;
   }
-  file.writeText(command);
-  file.writeText(name);
-  file.writeText(" ");
+  out.writeText(command);
+  out.writeText(name);
+  out.writeText(" ");
   int32_t location = address.value();
   if (onStack) {
     // The offset's magnitude as an unsigned number, so the most negative offset too
     // reads as bp-0x80000000.
     uint32_t magnitude = location < 0 ? 0u - static_cast<uint32_t>(location)
                                       : static_cast<uint32_t>(location);
-    file.writeText(location < 0 ? "bp-" : "bp+");
-    file.writeNumber(static_cast<int32_t>(magnitude), 16);
+    out.writeText(location < 0 ? "bp-" : "bp+");
+    out.writeNumber(static_cast<int32_t>(magnitude), 16);
   } else {
-    file.writeSpaceAddress(addressSpace, location);
+    out.writeSpaceAddress(addressSpace, location);
   }
-  file.writeText(" %");
-  file.writeText(typeText);
-  file.endLine();
+  out.writeText(" %");
+  out.writeText(typeText);
+  out.endLine();
   return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "records/debug_record.h"
@@ -35,17 +36,22 @@ class LinkedAddress {
 /// the base of function records and of every structure member.
 class SymbolRecord : public DebugRecord {
  public:
+  /// What a failing record of this kind is called in a warning.
+  static constexpr const char* kKind = "symbol";
+
   /// Reads an S record's body: identity, type chain, address space, stack flag, address.
-  /// A non-zero on-stack number marks the symbol, and the command file, stack-relative.
-  [[nodiscard]] bool parse(FieldScanner& scanner, CommandFile& file);
+  /// A non-zero on-stack number marks the symbol, and the program, stack-relative.
+  [[nodiscard]] bool parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics);
 
   /// Writes the DEF or DEFS line (a REM note for a register variable), after entering
   /// the file or function scope it needs.
-  [[nodiscard]] bool emit(CommandFile& file) override;
+  [[nodiscard]] bool emit(CommandWriter& out, const Program& program,
+                          Diagnostics& diagnostics) override;
 
   /// Reads a type chain from just after its "(" through its ")" into `size`, `typeText`
   /// and, for a structure member, `structTag`; false when the chain is not understood.
-  [[nodiscard]] bool parseTypeChain(FieldScanner& scanner, CommandFile& file);
+  [[nodiscard]] bool parseTypeChain(FieldScanner& scanner, Program& program,
+                                    Diagnostics& diagnostics);
 
   char addressSpace = '\0';
   bool onStack = false;
@@ -58,6 +64,9 @@ class SymbolRecord : public DebugRecord {
   std::string_view structTag;
 };
 
-/// True for a tag the compiler gives an anonymous structure ("__0" and a number). Such
-/// tags are numbered per file, so the file name put in front keeps them apart.
-inline bool isAnonymousTag(std::string_view tag) { return tag.substr(0, 3) == "__0"; }
+/// What goes before `tag` in the name by which a structure of `file` is known: nothing,
+/// or, for the tag the compiler gives an anonymous structure ("__0" and a number,
+/// numbered per file), the file's name, so that those of different files stay apart.
+inline std::string_view tagPrefix(std::string_view file, std::string_view tag) {
+  return tag.substr(0, 3) == "__0" ? file : std::string_view();
+}

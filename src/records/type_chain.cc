@@ -6,8 +6,9 @@
 #include <string>
 
 #include "cdb/field_scanner.h"
-#include "output/command_file.h"
+#include "records/program.h"
 #include "records/symbol_record.h"
+#include "util/diagnostics.h"
 
 namespace {
 
@@ -127,7 +128,8 @@ const char* plainBase(char letter) {
 
 }  // namespace
 
-bool SymbolRecord::parseTypeChain(FieldScanner& scanner, CommandFile& file) {
+bool SymbolRecord::parseTypeChain(FieldScanner& scanner, Program& program,
+                                  Diagnostics& diagnostics) {
   scanner.skip(1);  // "{"
   scanner.readNumber(size, 10);
   std::string text;
@@ -161,7 +163,7 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, CommandFile& file) {
 
     if (itemClass == 'D') {
       if (!applyDeclarator(letter, scanner, text, arrays, elements)) {
-        return file.fault("Unknown type declarator ", letter);
+        return diagnostics.fault("Unknown type declarator ", letter);
       }
       // After the comma comes the next item, even one that opens with ":".
       if (scanner.accept(',')) continue;
@@ -169,7 +171,7 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, CommandFile& file) {
       // A bitfield: B, its offset, "$", its width, then its own signedness mark.
       int32_t offset = 0;
       int32_t width = 0;
-      if (scanner.readNumber(offset, 10) != '$') return file.fault("Bad Bitfield");
+      if (scanner.readNumber(offset, 10) != '$') return diagnostics.fault("Bad Bitfield");
       if (scanner.readNumber(width, 10) != '\0') scanner.unread();
       if (scanner.peek() == ':') {
         scanner.next();
@@ -190,7 +192,8 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, CommandFile& file) {
       std::string_view tag;
       if (scanner.readUntil(tag, ":),") != '\0') scanner.unread();
       tagStart = text.size();
-      if (isAnonymousTag(tag)) text += file.currentFile();
+      std::string_view prefix = tagPrefix(program.currentFile(), tag);
+      if (!prefix.empty()) text += prefix;
       text += tag;
       tagSize = text.size() - tagStart;
     } else if (int32_t width = letterWidth(letter)) {
@@ -198,7 +201,7 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, CommandFile& file) {
     } else if (const char* base = plainBase(letter)) {
       text += base;
     } else {
-      return file.fault("Unknown type specifier ", letter);
+      return diagnostics.fault("Unknown type specifier ", letter);
     }
 
     if (scanner.accept(':')) scanner.skip(1);  // the mark after a structure tag
@@ -210,7 +213,7 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, CommandFile& file) {
     text += std::to_string(shownBytes);
     text += ']';
   }
-  typeText = file.keep(text);
+  typeText = program.keep(text);
   if (scope == 'S') structTag = typeText.substr(tagStart, tagSize);
   return scanner.accept(')');
 }

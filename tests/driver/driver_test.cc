@@ -61,6 +61,15 @@ TEST(DriverTest, DerivesOutputNames) {
   }
 }
 
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  return lines;
+}
+
 // Every path below `dir`, sorted, each followed by a blank; directories end in "/".
 std::string listing(const fs::path& dir) {
   std::vector<std::string> paths;
@@ -217,23 +226,93 @@ TEST(DriverRunTest, OutputOptionNamesTheCommandFile) {
 // --image names the image of the LOAD line as given, in all its spellings; the command
 // file is still named after the input.
 TEST(DriverRunTest, ImageOptionNamesTheImage) {
-  const std::vector<std::vector<std::string>> kSpellings = {
-      {"-i", "build/fw-1.2.ihx", "fw-1.2.cdb"},
-      {"-ibuild/fw-1.2.ihx", "fw-1.2.cdb"},
-      {"fw-1.2.cdb", "--image", "build/fw-1.2.ihx"},
-      {"--image=build/fw-1.2.ihx", "fw-1.2.cdb"},
-  };
-  for (const std::vector<std::string>& arguments : kSpellings) {
-    SCOPED_TRACE(arguments[0]);
+  for (const char* arguments : {"-i build/fw-1.2.ihx fw-1.2.cdb", "-ibuild/fw-1.2.ihx fw-1.2.cdb",
+                                "fw-1.2.cdb --image build/fw-1.2.ihx",
+                                "--image=build/fw-1.2.ihx fw-1.2.cdb"}) {
+    SCOPED_TRACE(arguments);
     fs::path dir = scratchDirectory();
     writeFile(dir / "fw-1.2.cdb", "M:fw\n");
-    ToolRun run = runInProcess(dir, arguments);
+    ToolRun run = runTool(dir, arguments);
     EXPECT_EQ(0, run.exitCode) << run.out;
     EXPECT_NE(std::string::npos, readOutput(dir / "fw-1.2.dvk").find("\nLOAD build/fw-1.2.ihx\n"));
   }
-  ToolRun missing = runInProcess(scratchDirectory(), {"prog.cdb", "--image="});
+  ToolRun missing = runTool(scratchDirectory(), "prog.cdb --image=");
   EXPECT_EQ(1, missing.exitCode);
   EXPECT_NE(std::string::npos, missing.out.find("torvane: missing file name after --image=\n"));
+}
+
+struct ExitRow {
+  const char* what;
+  const char* cdb;
+  int exitCodes[4];  // with no option, -k, --fatal-warnings, and both
+};
+
+const ExitRow kExitRows[] = {
+    {"clean", "M:prog\n", {0, 0, 0, 0}},
+    {"a warning: no line end", "M:prog", {0, 0, 3, 3}},
+    {"a warning: bp missing", "M:prog\nS:Lmain$i$1$1({1}SC:S),B,1,2\n", {0, 0, 3, 3}},
+    {"a rejected record", "M:prog\nQ:unknown\n", {3, 0, 3, 3}},
+    {"a record that cannot be written", "M:prog\nS:Q$x$0$0({1}SC:U),E,0,0\n", {3, 0, 3, 3}},
+    {"no CDB file at all", "Hexadecimal\n", {3, 3, 3, 3}},
+};
+
+// The exit code under each pair of -k and --fatal-warnings; wherever a command file is
+// written, it is whole.
+TEST(DriverRunTest, ExitCodesUnderKeepGoingAndFatalWarnings) {
+  const char* const kOptionPairs[] = {"", "-k ", "--fatal-warnings ", "--keep-going --fatal-warnings "};
+  for (const ExitRow& r : kExitRows) {
+    for (int i = 0; i < 4; ++i) {
+      SCOPED_TRACE(std::string(r.what) + " with " + kOptionPairs[i]);
+      fs::path dir = scratchDirectory();
+      writeFile(dir / "prog.cdb", r.cdb);
+      ToolRun run = runTool(dir, std::string(kOptionPairs[i]) + "prog.cdb");
+      EXPECT_EQ(r.exitCodes[i], run.exitCode) << run.out;
+      if (!fs::exists(dir / "prog.dvk")) continue;
+      std::string dvk = readOutput(dir / "prog.dvk");
+      EXPECT_NE(std::string::npos, dvk.find("\nLOAD prog.ihx\n")) << dvk;
+      EXPECT_EQ("MODE 2", dvk.substr(dvk.size() - 6)) << dvk;
+      if (r.exitCodes[1] == 0 && i % 2 == 1) {
+        EXPECT_NE(std::string::npos, dvk.find("\nREM Symbols\n")) << dvk;
+      }
+    }
+  }
+}
+
+// --quiet leaves out the banner: a clean run prints nothing, another only its messages;
+// help is the same with it.
+TEST(DriverRunTest, QuietPrintsOnlyMessages) {
+  fs::path dir = scratchDirectory();
+  writeFile(dir / "prog.cdb", "M:prog\n");
+  writeFile(dir / "cut.cdb", "M:cut");
+  ToolRun clean = runTool(dir, "-q prog.cdb");
+  EXPECT_EQ(0, clean.exitCode);
+  EXPECT_EQ("", clean.out);
+  ToolRun cut = runTool(dir, "cut.cdb --quiet");
+  EXPECT_EQ("cut.cdb:1: warning: the last line has no line end; the file may be cut short\n",
+            cut.out);
+  EXPECT_EQ(runTool(dir, "--help").out, runTool(dir, "-q --help").out);
+}
+
+// Every option of the table is described in the README's table of options and in the
+// manual's OPTIONS, in each of its spellings.
+TEST(DriverTest, EveryOptionIsDocumented) {
+  std::string readme;
+  for (const std::string& line : linesOf(readFile(fs::path(TORVANE_SOURCE) / "README.md"))) {
+    if (line.rfind("| `-", 0) == 0) readme += line + "\n";
+  }
+  std::string manual = readFile(fs::path(TORVANE_SOURCE) / "doc" / "torvane.1.in");
+  std::size_t options = manual.find("\n.SH OPTIONS\n");
+  ASSERT_NE(std::string::npos, options);
+  manual = manual.substr(options, manual.find("\n.SH ", options + 1) - options);
+  for (std::size_t at; (at = manual.find("\\-")) != std::string::npos;) manual.replace(at, 2, "-");
+  for (const Option& o : commandLineOptions()) {
+    SCOPED_TRACE(o.longName);
+    for (const char* spelling : {o.shortName, o.longName}) {
+      if (!spelling) continue;
+      EXPECT_NE(std::string::npos, readme.find(std::string("`") + spelling)) << spelling;
+      EXPECT_NE(std::string::npos, manual.find(spelling)) << spelling;
+    }
+  }
 }
 
 struct UnusableRow {

@@ -16,9 +16,10 @@ namespace {
 struct RowCase {
   const char* what;
   std::string text;
-  const char* name;
+  const char* name;  // a C name, which the map lists as _name
   bool listed;
   uint32_t value;
+  std::size_t symbols;  // how many symbols the map lists in all
 };
 
 // The headings of a symbol table as newer and older linkers write them.
@@ -31,47 +32,47 @@ const std::string kOlder =
 
 // Excerpts of maps as SDCC's linker writes them, newer and older.
 const RowCase kRows[] = {
-    {"newer code row", kNewer + "C:   0000014A  _main                              main\n", "_main",
-     true, 0x14a},
-    {"newer data row", kNewer + "     0000000D  _bp                                _bp\n", "_bp",
-     true, 0xd},
+    {"newer code row", kNewer + "C:   0000014A  _main                              main\n", "main",
+     true, 0x14a, 1},
+    {"newer data row", kNewer + "     0000000D  _bp                                _bp\n", "bp",
+     true, 0xd, 1},
     {"newer external RAM row", kNewer + "D:   00000013  _settings                          main\n",
-     "_settings", true, 0x13},
+     "settings", true, 0x13, 1},
     {"newer banked code, above 16 bits", kNewer + "C:   0003A010  _far                  far\n",
-     "_far", true, 0x3a010},
+     "far", true, 0x3a010, 1},
     // An older map joins the memory-space tag to the address: 0C code, 0D external RAM,
     // 0B bits, and internal RAM without a tag.
-    {"older code row", kOlder + "  0C:0F6E    _main\n", "_main", true, 0xf6e},
-    {"older external RAM row", kOlder + "  0D:0102    _buffer\n", "_buffer", true, 0x102},
-    {"older bit row", kOlder + "  0B:0003    _ready\n", "_ready", true, 0x3},
-    {"older data row without a tag", kOlder + "     0030    _ticks\n", "_ticks", true, 0x30},
-    {"older frame pointer", kOlder + "     0014    _bp\n", "_bp", true, 0x14},
-    {"CR LF line ends", kOlder + "     0014    _bp\r\n     0016    _x\r\n", "_x", true, 0x16},
+    {"older code row", kOlder + "  0C:0F6E    _main\n", "main", true, 0xf6e, 1},
+    {"older external RAM row", kOlder + "  0D:0102    _buffer\n", "buffer", true, 0x102, 1},
+    {"older bit row", kOlder + "  0B:0003    _ready\n", "ready", true, 0x3, 1},
+    {"older data row without a tag", kOlder + "     0030    _ticks\n", "ticks", true, 0x30, 1},
+    {"older frame pointer", kOlder + "     0014    _bp\n", "bp", true, 0x14, 1},
+    {"CR LF line ends", kOlder + "     0014    _bp\r\n     0016    _x\r\n", "x", true, 0x16, 2},
     {"a page break inside a table",
      kNewer + "     00000014  _a   m\nHexadecimal  [32-Bits]\n\f\n"
               "Area                     Addr        Size        Decimal Bytes (Attributes)\n"
               "--------------------     ----        ----        ------- ----- ------------\n"
               "DSEG                 00000000    00000080 =         128. bytes (REL,CON)\n\n" +
          kNewer + "     00000015  _bp  _bp\n",
-     "_bp", true, 0x15},
-    {"the first listing wins", kOlder + "     0014    _x\n     0099    _x\n", "_x", true, 0x14},
-    {"a name not listed", kOlder + "     0014    _bp\n", "_main", false, 0},
+     "bp", true, 0x15, 2},
+    {"the first listing wins", kOlder + "     0014    _x\n     0099    _x\n", "x", true, 0x14, 1},
+    {"a name not listed", kOlder + "     0014    _bp\n", "main", false, 0, 1},
     // Lines that look like rows count only inside a table.
-    {"a row before any table", "     0020    _early\n" + kOlder + "     0014    _bp\n", "_early",
-     false, 0},
+    {"a row before any table", "     0020    _early\n" + kOlder + "     0014    _bp\n", "early",
+     false, 0, 1},
     {"the area row is no symbol",
      kOlder + "     0014    _bp\n"
               "Area                    Addr   Size   Decimal Bytes (Attributes)\n"
               "--------------------    ----   ----   ------- ----- ------------\n"
               "FACE                    0062   0183 =    387. bytes (REL,CON,CODE)\n"
               "     0016    _late\n",
-     "FACE", false, 0},
-    {"a row after the area heading, before the table", kOlder + "     0014    _bp\nArea\n  0C:0016    _late\n",
-     "_late", false, 0},
+     "late", false, 0, 1},
+    {"a row after the area heading, before the table",
+     kOlder + "     0014    _bp\nArea\n  0C:0016    _late\n", "late", false, 0, 1},
     {"the files linked after the last table",
      kOlder + "     0014    _bp\n\nFiles Linked   [ module(s) ]\n\nCAFE  [  ]\n"
               "Libraries Linked  [ object file ]\n[ _bp.rel ]\nHOME = 0x0000\n",
-     "CAFE", false, 0},
+     "bp", true, 0x14, 1},
 };
 
 TEST(LinkerMapTest, ReadsSymbolRows) {
@@ -79,7 +80,8 @@ TEST(LinkerMapTest, ReadsSymbolRows) {
     SCOPED_TRACE(r.what);
     LinkerMap map;
     ASSERT_TRUE(map.read(r.text));
-    std::optional<uint32_t> address = map.find(r.name);
+    EXPECT_EQ(r.symbols, map.symbolCount());
+    std::optional<uint32_t> address = map.addressOf(r.name);
     ASSERT_EQ(r.listed, address.has_value());
     if (address) {
       EXPECT_EQ(r.value, *address);
@@ -113,17 +115,17 @@ TEST(LinkerMapTest, ExampleMapsAgreeWithTheirCommandFiles) {
     SCOPED_TRACE(name);
     LinkerMap map;
     ASSERT_TRUE(map.read(readFile(examples / name / (std::string(name) + ".map"))));
-    EXPECT_GT(map.size(), 100u);
+    EXPECT_GT(map.symbolCount(), 100u);
     std::string dvk = readFile(examples / name / (std::string(name) + ".dvk"));
     std::smatch m;
     ASSERT_TRUE(std::regex_search(dvk, m, mainRange));
-    ASSERT_TRUE(map.find("_main"));
-    EXPECT_EQ(std::stoul(m[1], nullptr, 16), *map.find("_main"));
+    ASSERT_TRUE(map.addressOf("main"));
+    EXPECT_EQ(std::stoul(m[1], nullptr, 16), *map.addressOf("main"));
   }
   LinkerMap stack;
   ASSERT_TRUE(stack.read(readFile(examples / "stack" / "stack.map")));
-  ASSERT_TRUE(stack.find("_bp"));
-  EXPECT_EQ(0x21u, *stack.find("_bp"));
+  ASSERT_TRUE(stack.addressOf("bp"));
+  EXPECT_EQ(0x21u, *stack.addressOf("bp"));
 }
 
 }  // namespace

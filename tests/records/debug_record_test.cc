@@ -10,26 +10,19 @@
 #include <string>
 #include <vector>
 
-#include "output/command_file.h"
 #include "util/arena.h"
 
 namespace {
 
-// A record that notes when it is emitted or destroyed, and can be told to fail.
+// A record that notes when it is destroyed.
 class ProbeRecord : public DebugRecord {
  public:
-  ProbeRecord(std::vector<std::string>* log, const char* tag, bool fails = false)
-      : log_(log), tag_(tag), fails_(fails) {}
+  ProbeRecord(std::vector<std::string>* log, const char* tag) : log_(log), tag_(tag) {}
   ~ProbeRecord() override { log_->push_back(std::string("delete ") + tag_); }
-  bool emit(CommandFile&) override {
-    log_->push_back(std::string("emit ") + tag_);
-    return !fails_;
-  }
 
  private:
   std::vector<std::string>* log_;
   const char* tag_;
-  bool fails_;
 };
 
 // Records live in an arena, as the command file's do; it outlives every list below.
@@ -70,7 +63,6 @@ TEST(DebugRecordTest, MatchesAllFiveIdentityValues) {
     SCOPED_TRACE(std::string(m.name) + " " + m.scope + " " + m.scopeName + " " +
                  std::to_string(m.block) + " " + std::to_string(m.level));
     RecordIdentity id{m.name, m.scope, m.scopeName, m.block, m.level};
-    EXPECT_EQ(m.matches, r->matches(id));
     EXPECT_EQ(m.matches, r->identity() == id);
     if (m.matches) {
       EXPECT_EQ(hash(r->identity()), hash(id));
@@ -82,12 +74,15 @@ TEST(RecordListTest, FindReturnsTheFirstOfEqualIdentities) {
   std::vector<std::string> log;
   RecordList<ProbeRecord, Lookup::byIdentity> list;
   EXPECT_EQ(nullptr, list.find({"x", 'G', "", 0, 0}));
-  list.append(identified(arena.make<ProbeRecord>(&log, "1"), {"x", 'G', "", 0, 0}));
-  ProbeRecord* first = &list.back();
-  list.append(identified(arena.make<ProbeRecord>(&log, "2"), {"x", 'G', "", 1, 0}));
-  ProbeRecord* other = &list.back();
-  list.append(identified(arena.make<ProbeRecord>(&log, "3"), {"x", 'G', "", 0, 0}));
-  ProbeRecord* second = &list.back();
+  auto add = [&](const char* tag, const RecordIdentity& id) {
+    auto record = identified(arena.make<ProbeRecord>(&log, tag), id);
+    ProbeRecord* added = record.get();
+    list.append(std::move(record));
+    return added;
+  };
+  ProbeRecord* first = add("1", {"x", 'G', "", 0, 0});
+  ProbeRecord* other = add("2", {"x", 'G', "", 1, 0});
+  ProbeRecord* second = add("3", {"x", 'G', "", 0, 0});
   EXPECT_EQ(first, list.find({"x", 'G', "", 0, 0}));
   EXPECT_EQ(other, list.find({"x", 'G', "", 1, 0}));
   EXPECT_EQ(nullptr, list.find({"x", 'F', "", 0, 0}));
@@ -98,19 +93,15 @@ TEST(RecordListTest, FindReturnsTheFirstOfEqualIdentities) {
   EXPECT_EQ((std::vector<ProbeRecord*>{first, other, second}), walked);
 }
 
-TEST(RecordListTest, EmitEachStopsAtTheFirstFailure) {
+TEST(RecordListTest, DestroysEveryRecordHeadFirst) {
   std::vector<std::string> log;
-  CommandFile file;
   {
     RecordList<ProbeRecord> list;
-    EXPECT_TRUE(list.emitEach(file));
     list.append(arena.make<ProbeRecord>(&log, "a"));
-    list.append(arena.make<ProbeRecord>(&log, "b", /*fails=*/true));
+    list.append(arena.make<ProbeRecord>(&log, "b"));
     list.append(arena.make<ProbeRecord>(&log, "c"));
-    EXPECT_FALSE(list.emitEach(file));
   }
-  EXPECT_EQ((std::vector<std::string>{"emit a", "emit b", "delete a", "delete b", "delete c"}),
-            log);
+  EXPECT_EQ((std::vector<std::string>{"delete a", "delete b", "delete c"}), log);
 }
 
 // Objects of every size, small ones packed into shared blocks (several of them) and
@@ -169,7 +160,7 @@ TEST(RecordListTest, IndexedLookupAgreesWithTheWalk) {
   auto walked = [&list](const RecordIdentity& id) {
     std::vector<int> all;
     for (const NumberedRecord& r : list) {
-      if (r.matches(id)) all.push_back(r.number);
+      if (r.identity() == id) all.push_back(r.number);
     }
     return all;  // in list order: the first is what find must return
   };

@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "cdb/field_scanner.h"
-#include "command_file_test.h"
+#include "program_fixture.h"
 #include "records/function_record.h"
 #include "records/symbol_record.h"
 
 namespace {
 
-using LinkRecordTest = CommandFileTest;
+using LinkRecordTest = ProgramTest;
 
 // The address each symbol of `list` ends with, in list order.
 std::vector<int32_t> addressesOf(const RecordList<SymbolRecord, Lookup::byIdentity>& list) {
@@ -50,7 +50,7 @@ TEST_F(LinkRecordTest, ReadsIdentityAndAddress) {
     SCOPED_TRACE(r.body);
     LinkRecord link;
     FieldScanner scanner(r.body);
-    ASSERT_TRUE(link.parse(scanner, file));
+    ASSERT_TRUE(link.parse(scanner, program, diagnostics));
     EXPECT_EQ(r.kind, link.kind);
     EXPECT_EQ(r.scope, link.scope);
     EXPECT_EQ(r.scopeName, link.scopeName);
@@ -99,13 +99,13 @@ TEST_F(LinkRecordTest, BindsEveryRecordOfTheIdentity) {
   ASSERT_TRUE(parseLine("L:G$dup$0$0:40"));
   ASSERT_TRUE(parseLine("L:XG$dup$0$0:4F"));
 
-  EXPECT_EQ((std::vector<int32_t>{0x40, 0x40, 3}), addressesOf(file.symbols));
-  for (const FunctionRecord& f : file.functions) {
+  EXPECT_EQ((std::vector<int32_t>{0x40, 0x40, 3}), addressesOf(program.symbols));
+  for (const FunctionRecord& f : program.functions) {
     EXPECT_EQ(0x40, f.address.value());
     EXPECT_EQ(0x4f, f.endAddress.value());
   }
   // find keeps its first-match meaning.
-  EXPECT_EQ(&file.symbols.front(), file.symbols.find({"dup", 'G', "", 0, 0}));
+  EXPECT_EQ(&firstOf(program.symbols), program.symbols.find({"dup", 'G', "", 0, 0}));
 }
 
 // Copies and links interleaved: a link reaches the copies read before it, the last link
@@ -117,9 +117,9 @@ TEST_F(LinkRecordTest, LastLinkWinsForEveryCopyReadBeforeIt) {
       "L:G$v$0$0:30",             "S:G$v$0$0({1}SC:U),E,0,5",  "S:G$v$0$0({1}SC:U),E,0,6",
   };
   for (const char* line : lines) ASSERT_TRUE(parseLine(line)) << line;
-  EXPECT_EQ((std::vector<int32_t>{0x30, 0x30, 0x30, 0x30, 5, 6}), addressesOf(file.symbols));
+  EXPECT_EQ((std::vector<int32_t>{0x30, 0x30, 0x30, 0x30, 5, 6}), addressesOf(program.symbols));
   ASSERT_TRUE(parseLine("L:G$v$0$0:40"));
-  EXPECT_EQ((std::vector<int32_t>(6, 0x40)), addressesOf(file.symbols));
+  EXPECT_EQ((std::vector<int32_t>(6, 0x40)), addressesOf(program.symbols));
 }
 
 // Link records write levels without a sublevel where the records have one.
@@ -129,9 +129,9 @@ TEST_F(LinkRecordTest, BindsAcrossLevelForms) {
   ASSERT_TRUE(parseLine("L:G$main$0$0:D7"));
   ASSERT_TRUE(parseLine("L:XG$main$0$0:153"));
   ASSERT_TRUE(parseLine("L:G$P0$0_0$0:80"));
-  EXPECT_EQ(0xd7, file.functions.front().address.value());
-  EXPECT_EQ(0x153, file.functions.front().endAddress.value());
-  EXPECT_EQ(0x80, file.symbols.front().address.value());
+  EXPECT_EQ(0xd7, firstOf(program.functions).address.value());
+  EXPECT_EQ(0x153, firstOf(program.functions).endAddress.value());
+  EXPECT_EQ(0x80, firstOf(program.symbols).address.value());
 }
 
 // Two modules' static functions of one name stay apart by their module.function scope.
@@ -139,7 +139,7 @@ TEST_F(LinkRecordTest, LocalsOfSameNamedFunctionsStayApart) {
   ASSERT_TRUE(parseLine("S:La.helper$x$1_0$1({1}SC:U),E,0,0"));
   ASSERT_TRUE(parseLine("S:Lb.helper$x$1_0$1({1}SC:U),E,0,0"));
   ASSERT_TRUE(parseLine("L:Lb.helper$x$1_0$1:22"));
-  EXPECT_EQ((std::vector<int32_t>{0, 0x22}), addressesOf(file.symbols));
+  EXPECT_EQ((std::vector<int32_t>{0, 0x22}), addressesOf(program.symbols));
 }
 
 TEST_F(LinkRecordTest, EndAddressReachesOnlyFunctions) {
@@ -147,9 +147,9 @@ TEST_F(LinkRecordTest, EndAddressReachesOnlyFunctions) {
   ASSERT_TRUE(parseLine("F:G$main$0$0({2}DF,SI:S),C,0,0,0,0,0"));
   ASSERT_TRUE(parseLine("L:XG$main$0$0:1F3"));
   ASSERT_TRUE(parseLine("L:G$main$0$0:100"));
-  EXPECT_EQ(0x100, file.symbols.front().address.value());
-  EXPECT_EQ(0x100, file.functions.front().address.value());
-  EXPECT_EQ(0x1f3, file.functions.front().endAddress.value());
+  EXPECT_EQ(0x100, firstOf(program.symbols).address.value());
+  EXPECT_EQ(0x100, firstOf(program.functions).address.value());
+  EXPECT_EQ(0x1f3, firstOf(program.functions).endAddress.value());
 }
 
 }  // namespace

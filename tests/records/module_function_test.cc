@@ -2,14 +2,14 @@
 
 #include <string>
 
-#include "command_file_test.h"
+#include "program_fixture.h"
 #include "records/function_record.h"
 #include "records/module_record.h"
 
 namespace {
 
-using ModuleRecordTest = CommandFileTest;
-using FunctionRecordTest = CommandFileTest;
+using ModuleRecordTest = ProgramTest;
+using FunctionRecordTest = ProgramTest;
 
 struct ModuleRow {
   const char* line;
@@ -31,9 +31,9 @@ TEST_F(ModuleRecordTest, SwitchesTheFileAtOnce) {
     std::size_t before = out.size();
     ASSERT_TRUE(parseLine(r.line));
     EXPECT_EQ(r.writtenWhileRead, out.substr(before));
-    EXPECT_EQ(r.name, file.currentFile());
-    ASSERT_FALSE(file.modules.empty());
-    const ModuleRecord* module = &file.modules.back();
+    EXPECT_EQ(r.name, program.currentFile());
+    ASSERT_FALSE(program.modules.empty());
+    const ModuleRecord* module = &lastOf(program.modules);
     EXPECT_EQ(r.name, module->name);
     EXPECT_EQ(r.fileName, module->fileName);
     EXPECT_EQ('\0', module->scope);
@@ -54,25 +54,25 @@ TEST_F(FunctionRecordTest, RemembersTheFileCurrentWhenRead) {
   };
   for (const SourceRow& r : rows) {
     SCOPED_TRACE(r.sourceFile);
-    MemoryCommandFile m;
+    MemoryProgram m;
     for (const char* line : r.before) ASSERT_TRUE(m.parseLine(line));
     ASSERT_TRUE(m.parseLine("F:G$main$0$0({2}DF,SI:S),C,0,0,0,0,0"));
-    ASSERT_FALSE(m.file.functions.empty());
-    const FunctionRecord* fn = &m.file.functions.front();
+    ASSERT_FALSE(m.program.functions.empty());
+    const FunctionRecord* fn = &firstOf(m.program.functions);
     EXPECT_EQ(r.sourceFile, fn->sourceFile);
     EXPECT_EQ("main", fn->name);
     EXPECT_EQ("S16", fn->typeText);
     EXPECT_EQ('C', fn->addressSpace);
     EXPECT_EQ(0, fn->address.value());
     EXPECT_EQ(0, fn->endAddress.value());
-    EXPECT_TRUE(m.file.symbols.empty());  // functions live in their own list only
+    EXPECT_TRUE(m.program.symbols.empty());  // functions live in their own list only
   }
 }
 
 TEST_F(FunctionRecordTest, FailsWhereTheSymbolFails) {
   EXPECT_FALSE(parseLine("F:G$f$0$0({2}DF,SZ:S),C,0,0,0,0,0"));
   EXPECT_EQ("Unknown type specifier Z\nFailed definition of symbol f\n", messages);
-  EXPECT_TRUE(file.functions.empty());
+  EXPECT_TRUE(program.functions.empty());
 }
 
 struct FunctionEmitRow {
@@ -94,13 +94,13 @@ TEST_F(FunctionRecordTest, EmitsItsRangeUnderItsFile) {
   };
   for (const FunctionEmitRow& r : rows) {
     SCOPED_TRACE(r.line);
-    MemoryCommandFile m;
+    MemoryProgram m;
     ASSERT_TRUE(m.parseLine("M:main"));
     ASSERT_TRUE(m.parseLine(r.line));
-    m.file.enterFile(r.current);
-    m.file.enterFunction("open");  // an open function scope is closed first
+    m.program.enterFile(r.current);
+    m.writer.enterFunction("open");  // an open function scope is closed first
     std::size_t before = m.out.size();
-    EXPECT_EQ(r.ok, m.file.functions.emitEach(m.file));
+    EXPECT_EQ(r.ok, m.emitEach(m.program.functions));
     // The open function scope is closed before anything else, even for a bad scope.
     EXPECT_EQ("ENDF\n" + std::string(r.written), m.out.substr(before));
     EXPECT_EQ(r.ok ? "" : "Bad function scope L\n", m.messages);

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "command_file_test.h"
+#include "program_fixture.h"
 #include "records/symbol_record.h"
 
 namespace {
 
-using StructRecordTest = CommandFileTest;
+using StructRecordTest = ProgramTest;
 
 struct MemberView {
   std::string name;
@@ -44,7 +44,7 @@ struct StructRow {
 };
 
 TEST_F(StructRecordTest, ParsesTagFileAndMembers) {
-  file.enterFile("main");
+  program.enterFile("main");
   const StructRow rows[] = {
       {"T:Fmain$point[({0}S:S$x$0$0({2}SI:S),Z,0,0)({2}S:S$y$0$0({2}SI:S),Z,0,0)]", "main",
        "point", 4, {{"x", 0, "S16", ""}, {"y", 2, "S16", ""}}},
@@ -63,7 +63,7 @@ TEST_F(StructRecordTest, ParsesTagFileAndMembers) {
   for (const StructRow& r : rows) {
     SCOPED_TRACE(r.line);
     ASSERT_TRUE(parseLine(r.line));
-    const StructRecord* s = &file.structures.back();
+    const StructRecord* s = &lastOf(program.structures);
     EXPECT_EQ(r.file, s->scopeName);
     EXPECT_EQ(r.tag, s->name);
     EXPECT_EQ('\0', s->scope);
@@ -82,7 +82,7 @@ TEST_F(StructRecordTest, FailedMemberFailsTheStructure) {
       "Unknown type specifier Q\nFailed definition of symbol x\n"
       "Failed definition of structure pt\n",
       messages);
-  EXPECT_TRUE(file.structures.empty());
+  EXPECT_TRUE(program.structures.empty());
 }
 
 // The emission order of structures, as a plain recursive walk writes it: the reference
@@ -134,9 +134,9 @@ TEST(StructOrderTest, AgreesWithTheRecursiveWalkOnRandomGraphs) {
       cdb += "]\n";
     }
 
-    MemoryCommandFile m;
+    MemoryProgram m;
     ASSERT_TRUE(m.readAll(cdb));
-    bool ok = m.file.structures.emitEach(m.file);
+    bool ok = m.emitEach(m.program.structures);
 
     // Reduce the command lines to the same shorthand as the reference.
     const std::string written = m.written();
@@ -172,9 +172,9 @@ TEST(StructOrderTest, MillionDeepChainIsWrittenWithoutRecursion) {
     cdb += "T:Fm$s" + std::to_string(i) + "[({0}S:S$n$0$0({3}DG,STs" +
            std::to_string(i + 1 < kDepth ? i + 1 : 0) + ":S),Z,0,0)]\n";
   }
-  MemoryCommandFile m;
+  MemoryProgram m;
   ASSERT_TRUE(m.readAll(cdb));
-  ASSERT_TRUE(m.file.structures.emitEach(m.file));
+  ASSERT_TRUE(m.emitEach(m.program.structures));
 
   std::string expected;
   for (int i = kDepth - 1; i >= 0; --i) {

@@ -6,11 +6,11 @@
 #include <utility>
 
 #include "cdb/field_scanner.h"
-#include "command_file_test.h"
+#include "program_fixture.h"
 
 namespace {
 
-using SymbolRecordTest = CommandFileTest;
+using SymbolRecordTest = ProgramTest;
 
 struct ParseRow {
   const char* line;  // an S record's body, after "S:"
@@ -57,7 +57,7 @@ TEST_F(SymbolRecordTest, KeepsTheRegisterList) {
   for (const auto& [line, registers] : rows) {
     SCOPED_TRACE(line);
     ASSERT_TRUE(parseLine(line));
-    EXPECT_EQ(registers, file.symbols.back().registers);
+    EXPECT_EQ(registers, lastOf(program.symbols).registers);
   }
 }
 
@@ -66,7 +66,7 @@ TEST_F(SymbolRecordTest, ParsesFields) {
     SCOPED_TRACE(r.line);
     SymbolRecord s;
     FieldScanner scanner(r.line);
-    ASSERT_TRUE(s.parse(scanner, file));
+    ASSERT_TRUE(s.parse(scanner, program, diagnostics));
     EXPECT_EQ(r.scope, s.scope);
     EXPECT_EQ(r.scopeName, s.scopeName);
     EXPECT_EQ(r.name, s.name);
@@ -83,17 +83,17 @@ TEST_F(SymbolRecordTest, ParsesFields) {
 
 TEST_F(SymbolRecordTest, StackNumberSetsTheFlagOnlyWhenNonZero) {
   EXPECT_TRUE(parseLine("S:G$a$0$0({2}SI:S),E,0,0"));
-  EXPECT_FALSE(file.usesStackRelative);
+  EXPECT_FALSE(program.usesStackRelative);
   EXPECT_TRUE(parseLine("S:Lf$b$1$1({2}SI:S),B,-1,2"));
-  EXPECT_TRUE(file.usesStackRelative);
+  EXPECT_TRUE(program.usesStackRelative);
   EXPECT_TRUE(parseLine("S:G$c$0$0({2}SI:S),E,0,0"));
-  EXPECT_TRUE(file.usesStackRelative);  // never cleared
+  EXPECT_TRUE(program.usesStackRelative);  // never cleared
 }
 
 TEST_F(SymbolRecordTest, FailedChainNamesTheSymbol) {
   EXPECT_FALSE(parseLine("S:G$bad$0$0({2}SZ:S),E,0,0"));
   EXPECT_EQ("Unknown type specifier Z\nFailed definition of symbol bad\n", messages);
-  EXPECT_TRUE(file.symbols.empty());
+  EXPECT_TRUE(program.symbols.empty());
   messages.clear();
   EXPECT_FALSE(parseLine("S:G$cut$0$0({2}SI:S"));
   EXPECT_EQ("Failed definition of symbol cut\n", messages);
@@ -148,10 +148,10 @@ const EmitRow kEmitRows[] = {
 TEST_F(SymbolRecordTest, EmitsItsLineInItsScope) {
   for (const EmitRow& r : kEmitRows) {
     SCOPED_TRACE(r.lines[0]);
-    MemoryCommandFile m;
+    MemoryProgram m;
     for (const char* line : r.lines) ASSERT_TRUE(m.parseLine(line));
     bool expected = *r.message == '\0';
-    EXPECT_EQ(expected, m.file.symbols.emitEach(m.file));
+    EXPECT_EQ(expected, m.emitEach(m.program.symbols));
     EXPECT_EQ(r.written, m.written());
     EXPECT_EQ(r.message, m.messages);
   }

@@ -3,12 +3,12 @@
 #include <string>
 
 #include "cdb/field_scanner.h"
-#include "command_file_test.h"
+#include "program_fixture.h"
 #include "records/symbol_record.h"
 
 namespace {
 
-using TypeChainTest = CommandFileTest;
+using TypeChainTest = ProgramTest;
 
 struct ChainRow {
   const char* chain;  // from its "(" on, as the symbol parse meets it
@@ -101,7 +101,7 @@ const ChainRow kChainRows[] = {
 };
 
 TEST_F(TypeChainTest, TranslatesChains) {
-  file.enterFile("main");
+  program.enterFile("main");
   for (const ChainRow& r : kChainRows) {
     SCOPED_TRACE(r.chain);
     messages.clear();
@@ -109,7 +109,8 @@ TEST_F(TypeChainTest, TranslatesChains) {
     symbol.scope = 'G';
     FieldScanner scanner(r.chain);
     scanner.next();  // the "(" is taken by the caller
-    EXPECT_EQ(r.ok, symbol.parseTypeChain(scanner, file));
+    EXPECT_EQ(r.ok, symbol.parseTypeChain(scanner, program, diagnostics));
+    noteMessages();
     EXPECT_EQ(r.message, messages);
     if (!r.ok) continue;
     EXPECT_EQ(r.size, symbol.size);
@@ -144,12 +145,12 @@ const TagRow kTagRows[] = {
 TEST_F(TypeChainTest, MembersKeepTheirStructureTagAndFields) {
   for (const TagRow& r : kTagRows) {
     SCOPED_TRACE(std::string(r.chain) + " in " + r.currentFile);
-    file.enterFile(r.currentFile);
+    program.enterFile(r.currentFile);
     SymbolRecord member;
     member.scope = 'S';
     FieldScanner scanner(r.chain);
     scanner.next();
-    ASSERT_TRUE(member.parseTypeChain(scanner, file));
+    ASSERT_TRUE(member.parseTypeChain(scanner, program, diagnostics));
     EXPECT_EQ(r.structTag, member.structTag);
     EXPECT_EQ(r.typeText, member.typeText);
     EXPECT_EQ(",Z", scanner.rest());

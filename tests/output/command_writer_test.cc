@@ -1,17 +1,26 @@
-#include "output/command_file.h"
+#include "output/command_writer.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
+#include <vector>
 
-#include "command_file_test.h"
 #include "expected_text.h"
-#include "tool_run.h"
 
 namespace {
 
-TEST_F(CommandFileTest, OpenWritesTheHeader) { EXPECT_EQ(kHeader, out); }
+// A writer, opened, whose lines are kept in `out`.
+class CommandWriterTest : public ::testing::Test {
+ protected:
+  CommandWriterTest() { writer.open(); }
+  std::string written() const { return out.substr(kHeader.size()); }
+
+  std::string out;
+  TextSink sink{out};
+  CommandWriter writer{sink};
+};
+
+TEST_F(CommandWriterTest, OpenWritesTheHeader) { EXPECT_EQ(kHeader, out); }
 
 struct NumberRow {
   int32_t value;
@@ -26,12 +35,12 @@ const NumberRow kNumberRows[] = {
     {42, 10, "42"},         {42, 8, "42"},        {INT32_MIN, 10, "-2147483648"},
 };
 
-TEST_F(CommandFileTest, WriteNumber) {
+TEST_F(CommandWriterTest, WriteNumber) {
   for (const NumberRow& r : kNumberRows) {
     SCOPED_TRACE(r.text);
     out.clear();
-    file.writeNumber(r.value, r.base);
-    file.endLine();
+    writer.writeNumber(r.value, r.base);
+    writer.endLine();
     EXPECT_EQ(std::string(r.text) + "\n", out);
   }
 }
@@ -51,14 +60,14 @@ const SpaceRow kSpaceRows[] = {
     {'R', 0, "c:0x0"},
 };
 
-TEST_F(CommandFileTest, WriteSpaceAddress) {
+TEST_F(CommandWriterTest, WriteSpaceAddress) {
   for (const SpaceRow& r : kSpaceRows) {
     SCOPED_TRACE(std::string("letter ") + std::to_string(static_cast<unsigned char>(r.space)));
     out.clear();
-    file.writeSpaceAddress(r.space, r.address);
-    file.writeText(" ");
-    file.writeNumber(r.address, 10);  // the stream is back to decimal
-    file.endLine();
+    writer.writeSpaceAddress(r.space, r.address);
+    writer.writeText(" ");
+    writer.writeNumber(r.address, 10);  // the stream is back to decimal
+    writer.endLine();
     EXPECT_EQ(std::string(r.text) + " " + std::to_string(r.address) + "\n", out);
   }
 }
@@ -87,73 +96,83 @@ const ScopeRow kScopeRows[] = {
     {{"C", "F a.c", "C"}, "MODE 2"},
 };
 
-TEST_F(CommandFileTest, Scopes) {
+TEST(CommandWriterScopeTest, Scopes) {
   for (const ScopeRow& r : kScopeRows) {
     std::string script;
     for (const std::string& step : r.steps) script += "[" + step + "]";
     SCOPED_TRACE(script);
-    MemoryCommandFile m;
+    std::string out;
+    TextSink sink(out);
+    CommandWriter writer(sink);
+    writer.open();
     for (const std::string& step : r.steps) {
       std::string name = step.size() > 2 ? step.substr(2) : "";
-      if (step[0] == 'F') m.file.enterFile(name);
-      if (step[0] == 'f') m.file.enterFunction(name);
-      if (step[0] == 'C') m.file.close();
+      if (step[0] == 'F') writer.enterFile(name);
+      if (step[0] == 'f') writer.enterFunction(name);
+      if (step[0] == 'C') writer.close();
     }
-    EXPECT_EQ(r.lines, m.written());
+    EXPECT_EQ(r.lines, out.substr(kHeader.size()));
   }
 }
 
-TEST_F(CommandFileTest, CloseEndsWithoutLineEndAndOnlyOnce) {
-  file.enterFile("a.c");
-  file.close();
-  file.close();
-  file.writeText("late");
-  file.endLine();
-  EXPECT_EQ("FILE a.c\nENDFILE\nMODE 2", written());
-  EXPECT_TRUE(file.currentFile().empty());
-  EXPECT_TRUE(file.currentFunction().empty());
+TEST_F(CommandWriterTest, CloseEndsWithoutLineEndAndOnlyOnce) {
+  writer.enterFile("a.c");
+  writer.enterFunction("f");
+  writer.close();
+  writer.close();
+  writer.writeText("late");
+  writer.endLine();
+  EXPECT_EQ("FILE a.c\nFUNC f\nENDF\nENDFILE\nMODE 2", written());
 }
 
-TEST(CommandFileOnDiskTest, ClosedAndNeverOpenedFiles) {
-  std::filesystem::path dir = scratchDirectory();
+// Each line reaches the sink when it is ended, a line being composed does not; a
+// writer never opened writes nothing.
+TEST(CommandWriterSinkTest, LinesReachTheSinkWhenEnded) {
+  std::string never;
   {
-    CommandFile never;
-    never.writeText("lost");
-    never.endLine();
-    never.close();
+    TextSink sink(never);
+    CommandWriter writer(sink);
+    writer.writeText("lost");
+    writer.endLine();
+    writer.close();
   }
-  EXPECT_TRUE(std::filesystem::is_empty(dir));
+  EXPECT_EQ("", never);
 
-  std::string path = (dir / "p.dvk").string();
-  {
-    CommandFile f;
-    ASSERT_TRUE(f.open(path));
-    f.enterFunction("main");
-    // Each line reaches the file when it is ended, a line being composed does not.
-    f.writeText("REM");
-    EXPECT_EQ(kHeader + "FUNC main\n", readOutput(path));
-    f.dropLine();
-    f.close();
-  }  // the teardown's close adds nothing
-  EXPECT_EQ(kHeader + "FUNC main\nENDF\nMODE 2", readOutput(path));
-
-  CommandFile blocked;
-  EXPECT_FALSE(blocked.open((dir / "missing" / "p.dvk").string()));
+  std::string out;
+  TextSink sink(out);
+  CommandWriter writer(sink);
+  writer.open();
+  writer.enterFunction("main");
+  writer.writeText("REM");
+  EXPECT_EQ(kHeader + "FUNC main\n", out);
+  writer.dropLine();
+  writer.close();
+  EXPECT_EQ(kHeader + "FUNC main\nENDF\nMODE 2", out);
 }
 
-TEST(CommandFileOnDiskTest, WriteFailureIsReportedOnce) {
-#ifdef _WIN32
-  GTEST_SKIP() << "Windows has no full device";
-#endif
-  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
-  CommandFile f;
-  ASSERT_TRUE(f.open("/dev/full"));
-  EXPECT_TRUE(f.writeFailed());
-  EXPECT_EQ("No space left on device", f.writeError());
-  f.writeText("more");
-  f.endLine();
-  f.close();
-  EXPECT_EQ("No space left on device", f.writeError());
+// A sink that refuses its second delivery, and counts what it is handed.
+class RefusingSink : public LineSink {
+ public:
+  bool take(std::string_view line) override {
+    taken.emplace_back(line);
+    return taken.size() < 2;
+  }
+  std::vector<std::string> taken;
+};
+
+TEST(CommandWriterSinkTest, NothingFollowsARefusedLine) {
+  RefusingSink sink;
+  CommandWriter writer(sink);
+  writer.open();
+  EXPECT_FALSE(writer.failed());
+  writer.writeText("REM refused");
+  writer.endLine();
+  EXPECT_TRUE(writer.failed());
+  writer.writeText("REM after");
+  writer.endLine();
+  writer.close();
+  EXPECT_TRUE(writer.failed());
+  EXPECT_EQ((std::vector<std::string>{kHeader, "REM refused\n"}), sink.taken);
 }
 
 }  // namespace

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "util/diagnostics.h"
+
+class LineReader;
+class LineSink;
+class LinkerMap;
+
+/// What a conversion needs to know besides its input.
+struct ConversionOptions {
+  std::string inputName;  ///< the CDB file's name, for messages about the whole file
+  std::string image;      ///< the program image that the LOAD line names
+  /// The linker map of the same link, to compare the addresses with and to take bp
+  /// from where no record gives it; null for none.
+  const LinkerMap* map = nullptr;
+  std::string mapName;  ///< the map's name, for messages about it
+  /// Where bp is missing and no map was given: a line that points to one; empty for none.
+  std::string mapHint;
+  /// Skip what is not accepted and go on, instead of stopping at the first.
+  bool keepGoing = false;
+};
+
+/// How a conversion ended.
+enum class Outcome {
+  converted,    ///< every record was read and written
+  skipped,      ///< every record was read and written but those skipped, as asked
+  rejected,     ///< a record was rejected while reading; the messages say where
+  emitFailed,   ///< every line was accepted, but a record could not be written
+  notCdb,       ///< the first line is no record: nothing was written at all
+  readError,    ///< the input failed while being read
+  outOfMemory,  ///< memory ran out
+};
+
+/// What a conversion found: how it ended, and its messages in order.
+struct Conversion {
+  Outcome outcome = Outcome::converted;
+  Diagnostics diagnostics;
+  std::string readError;     ///< the system's reason, where the input failed
+  bool writeFailed = false;  ///< the sink refused a line; what followed was not written
+};
+
+/// Converts the CDB records of `input` into a command file whose lines go to `sink`:
+/// the header, the lines written while reading, the sections when every record was
+/// accepted (or skipped), the LOAD line and the trailer, whatever happened in between.
+/// An input that is no CDB file gives no line at all. Touches no file and prints
+/// nothing: the messages come back in the result.
+Conversion convert(LineReader& input, const ConversionOptions& options, LineSink& sink);
+
+/// As above for a CDB file held in memory; the command file is appended to `commandFile`.
+Conversion convert(std::string_view cdb, const ConversionOptions& options,
+                   std::string& commandFile);
+
+/// True when `input` opens as a CDB file, with a record; otherwise false, with the
+/// messages about its first line. Reads nothing away: the first line is read again.
+bool startsAsCdb(LineReader& input, Diagnostics& diagnostics);

@@ -1,0 +1,99 @@
+#include "records/record_reader.h"
+
+#include <string>
+
+#include "cdb/field_scanner.h"
+#include "cdb/line_reader.h"
+#include "records/function_record.h"
+#include "records/link_record.h"
+#include "records/module_record.h"
+#include "records/program.h"
+#include "records/struct_record.h"
+#include "records/symbol_record.h"
+#include "util/diagnostics.h"
+
+namespace {
+
+// Parses a stored record kind and hands it to its list, which owns it from then on.
+template <class Record, auto list>
+bool readStored(FieldScanner& scanner, Program& program, Diagnostics& diagnostics) {
+  auto record = program.make<Record>();
+  if (!record->parse(scanner, program, diagnostics)) return false;
+  (program.*list).append(std::move(record));
+  return true;
+}
+
+// A link record does its work while it is parsed and is not kept.
+bool readLink(FieldScanner& scanner, Program& program, Diagnostics& diagnostics) {
+  // Assembler line addresses (L:A) are most of the link records of a linked program
+  // and have no work: the debugger has no use for them, and making a record for each
+  // would only clear its memory.
+  if (scanner.peek() == 'A') return true;
+  LinkRecord record;
+  return record.parse(scanner, program, diagnostics);
+}
+
+struct RecordKind {
+  char letter;
+  bool (*read)(FieldScanner&, Program&, Diagnostics&);
+};
+
+// The only place that knows the record kinds.
+constexpr RecordKind kRecordKinds[] = {
+    {'F', readStored<FunctionRecord, &Program::functions>},
+    {'L', readLink},
+    {'M', readStored<ModuleRecord, &Program::modules>},
+    {'S', readStored<SymbolRecord, &Program::symbols>},
+    {'T', readStored<StructRecord, &Program::structures>},
+};
+
+// Hands a line to its record kind. A NUL byte would cut the line short for every field
+// reader, so a line that holds one is rejected whole.
+bool dispatch(std::string_view line, bool hasNul, Program& program, Diagnostics& diagnostics) {
+  if (hasNul || !isRecordFrame(line)) return diagnostics.fault(badFormatMessage(line));
+  FieldScanner scanner(line);
+  char letter = scanner.next();
+  scanner.skip(1);  // the colon
+  for (const RecordKind& kind : kRecordKinds) {
+    if (kind.letter == letter) return kind.read(scanner, program, diagnostics);
+  }
+  return diagnostics.fault("Unknown CDB record type ", letter);
+}
+
+}  // namespace
+
+bool isRecordFrame(std::string_view line) { return line.size() >= 2 && line[1] == ':'; }
+
+std::string badFormatMessage(std::string_view line) {
+  std::string message = "Bad CDB record format:";
+  for (char c : line) {
+    if (c == '\0') {
+      message += "^@";
+    } else {
+      message += c;
+    }
+  }
+  return message;
+}
+
+ReadResult readRecords(LineReader& input, Program& program, Diagnostics& diagnostics,
+                       bool keepGoing) {
+  ReadResult result;
+  std::string_view line;
+  while (input.nextLine(line)) {
+    // A rejected record changes nothing that is written: a symbol marked on the stack
+    // before the record failed does not mark the program.
+    bool stackRelative = program.usesStackRelative;
+    if (dispatch(line, input.lineHasNul(), program, diagnostics)) continue;
+    program.usesStackRelative = stackRelative;
+    if (!keepGoing) {
+      diagnostics.add(Diagnostic::Kind::error, "this record was not converted", input.lineNumber());
+      result.end = ReadResult::End::rejected;
+      return result;
+    }
+    diagnostics.warning("record skipped", input.lineNumber());
+    ++result.skipped;
+  }
+  if (input.failed()) result.end = ReadResult::End::failed;
+  return result;
+}

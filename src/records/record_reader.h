@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+class Diagnostics;
+class LineReader;
+class Program;
+
+/// How reading a CDB file ended.
+struct ReadResult {
+  enum class End {
+    complete,  ///< every line was read: accepted, or skipped where asked to
+    rejected,  ///< reading stopped at a line that was not accepted
+    failed,    ///< the input could not be read to its end; the line reader tells why
+  };
+  End end = End::complete;
+  std::size_t skipped = 0;  ///< lines not accepted and passed over
+};
+
+/// Reads every line of `input` into the records of `program`, reporting into
+/// `diagnostics`. A line that is not accepted is followed by a message naming its line
+/// number, and stops the reading, or, with `keepGoing`, is skipped as if it were not
+/// there, and reading goes on.
+[[nodiscard]] ReadResult readRecords(LineReader& input, Program& program, Diagnostics& diagnostics,
+                                     bool keepGoing = false);
+
+/// True when `line` is framed as a record: a record letter, whichever it is, then a
+/// colon. The reader rejects a framed line too when it holds a NUL byte.
+bool isRecordFrame(std::string_view line);
+
+/// The message for a line that is not framed as a record: "Bad CDB record format:" and
+/// the line, with its NUL bytes shown as ^@ so that the message stays one readable line.
+std::string badFormatMessage(std::string_view line);

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+
+#include "cdb/line_reader.h"
+#include "output/command_writer.h"
+#include "records/function_record.h"
+#include "records/module_record.h"
+#include "records/program.h"
+#include "records/record_reader.h"
+#include "records/struct_record.h"
+#include "records/symbol_record.h"
+#include "util/diagnostics.h"
+
+// A program read from lines as the reader hands them over, into a command file held in
+// memory: written() shows what followed the header, and `messages` the records' own
+// messages, a line each (the reader's line about where a record stands is left out).
+struct MemoryProgram {
+  MemoryProgram() {
+    writer.open();
+    headerSize = out.size();
+  }
+
+  // One line, read as the reader reads it from a file.
+  bool parseLine(std::string_view line) { return readAll(std::string(line) + "\n"); }
+  bool readAll(std::string_view cdb) {
+    LineReader input(cdb);
+    bool read = readRecords(input, program, diagnostics).end == ReadResult::End::complete;
+    noteMessages();
+    return read;
+  }
+  // Emits every record of `list` in order, stopping at the first that fails.
+  template <class List>
+  bool emitEach(const List& list) {
+    bool emitted = true;
+    for (auto& record : list) {
+      if (!record.emit(writer, program, diagnostics)) {
+        emitted = false;
+        break;
+      }
+    }
+    noteMessages();
+    return emitted;
+  }
+  std::string written() const { return out.substr(headerSize); }
+  // Adds the messages that arose since the last call to `messages`.
+  void noteMessages() {
+    std::size_t at = 0;
+    for (const Diagnostic& d : diagnostics) {
+      if (at++ < noted_) continue;
+      if (d.line == 0) messages += d.text + "\n";
+    }
+    noted_ = at;
+  }
+
+  std::string out;
+  TextSink sink{out};
+  CommandWriter writer{sink};
+  Diagnostics diagnostics;
+  Program program{writer};
+  std::string messages;
+  std::size_t headerSize = 0;
+
+ private:
+  std::size_t noted_ = 0;
+};
+
+class ProgramTest : public ::testing::Test, protected MemoryProgram {};
+
+// The record appended first, or last, to a list that is not empty.
+template <class List>
+auto& firstOf(const List& list) {
+  return *list.begin();
+}
+template <class List>
+auto& lastOf(const List& list) {
+  auto* last = &*list.begin();
+  for (auto& r : list) last = &r;
+  return *last;
+}
