@@ -245,12 +245,14 @@ struct ExitRow {
   const char* what;
   const char* cdb;
   int exitCodes[4];  // with no option, -k, --fatal-warnings, and both
+  const char* more = "";  // further arguments
 };
 
 const ExitRow kExitRows[] = {
     {"clean", "M:prog\n", {0, 0, 0, 0}},
     {"a warning: no line end", "M:prog", {0, 0, 3, 3}},
     {"a warning: bp missing", "M:prog\nS:Lmain$i$1$1({1}SC:S),B,1,2\n", {0, 0, 3, 3}},
+    {"a warning: an extra argument", "M:prog\n", {0, 0, 3, 3}, " other.cdb"},
     {"a rejected record", "M:prog\nQ:unknown\n", {3, 0, 3, 3}},
     {"a record that cannot be written", "M:prog\nS:Q$x$0$0({1}SC:U),E,0,0\n", {3, 0, 3, 3}},
     {"no CDB file at all", "Hexadecimal\n", {3, 3, 3, 3}},
@@ -265,7 +267,7 @@ TEST(DriverRunTest, ExitCodesUnderKeepGoingAndFatalWarnings) {
       SCOPED_TRACE(std::string(r.what) + " with " + kOptionPairs[i]);
       fs::path dir = scratchDirectory();
       writeFile(dir / "prog.cdb", r.cdb);
-      ToolRun run = runTool(dir, std::string(kOptionPairs[i]) + "prog.cdb");
+      ToolRun run = runTool(dir, std::string(kOptionPairs[i]) + "prog.cdb" + r.more);
       EXPECT_EQ(r.exitCodes[i], run.exitCode) << run.out;
       if (!fs::exists(dir / "prog.dvk")) continue;
       std::string dvk = readOutput(dir / "prog.dvk");
