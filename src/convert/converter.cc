@@ -1,8 +1,7 @@
 #include "convert/converter.h"
 
-#include <cerrno>
-#include <cstring>
 #include <new>
+#include <optional>
 #include <set>
 #include <string>
 

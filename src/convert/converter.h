@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,7 +11,7 @@ class LinkerMap;
 
 /// What a conversion needs to know besides its input.
 struct ConversionOptions {
-  std::string inputName;  ///< the CDB file's name, for messages about the whole file
+  std::string inputName;  ///< the CDB file's name, for messages about the whole file or the map
   std::string image;      ///< the program image that the LOAD line names
   /// The linker map of the same link, to compare the addresses with and to take bp
   /// from where no record gives it; null for none.
