@@ -117,6 +117,13 @@ std::string readFile(const fs::path& path) {
   return bytes.str();
 }
 
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
 void writeFile(const fs::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary);
   out << bytes;

@@ -26,3 +26,6 @@ std::string fromPlatformText(const std::string& bytes);
 // A command file torvane wrote, read through fromPlatformText.
 std::string readOutput(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
+
+// The lines of `text`, without their line feeds.
+std::vector<std::string> linesOf(const std::string& text);

@@ -122,14 +122,6 @@ void report(Outcome outcome, const LineReader& input, const Program& program,
 
 }  // namespace
 
-bool startsAsCdb(LineReader& input, Diagnostics& diagnostics) {
-  std::string_view first;
-  if (!input.peekLine(first) || isRecordFrame(first)) return true;
-  diagnostics.fault(badFormatMessage(first));
-  diagnostics.add(Diagnostic::Kind::error, "this record was not converted", 1);
-  return false;
-}
-
 Conversion convert(LineReader& input, const ConversionOptions& options, LineSink& sink) {
   Conversion result;
   // A file whose first line is no record is no CDB file at all (a map, an image or a

@@ -52,7 +52,3 @@ Conversion convert(LineReader& input, const ConversionOptions& options, LineSink
 /// As above for a CDB file held in memory; the command file is appended to `commandFile`.
 Conversion convert(std::string_view cdb, const ConversionOptions& options,
                    std::string& commandFile);
-
-/// True when `input` opens as a CDB file, with a record; otherwise false, with the
-/// messages about its first line. Reads nothing away: the first line is read again.
-bool startsAsCdb(LineReader& input, Diagnostics& diagnostics);

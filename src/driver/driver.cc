@@ -17,6 +17,7 @@
 #include "driver/version.h"
 #include "map/linker_map.h"
 #include "output/command_writer.h"
+#include "records/record_reader.h"
 #include "util/diagnostics.h"
 #include "util/output_file.h"
 #include "util/system_files.h"

@@ -18,8 +18,10 @@
 Program::Program(CommandWriter& out) : out_(out) {}
 Program::~Program() = default;
 
+// The writer's FILE scope is the file in effect while reading: it changes only here.
 void Program::enterFile(std::string_view name) {
-  if (name != currentFile_) currentFile_.assign(name);
+  if (name == currentFile_) return;
+  currentFile_.assign(name);
   out_.enterFile(name);
 }
 

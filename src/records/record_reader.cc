@@ -1,6 +1,7 @@
 #include "records/record_reader.h"
 
 #include <string>
+#include <string_view>
 
 #include "cdb/field_scanner.h"
 #include "cdb/line_reader.h"
@@ -13,6 +14,29 @@
 #include "util/diagnostics.h"
 
 namespace {
+
+// A line framed as a record: a record letter, whichever it is, then a colon. A framed
+// line is rejected too when it holds a NUL byte.
+bool isRecordFrame(std::string_view line) { return line.size() >= 2 && line[1] == ':'; }
+
+// The message for a line that is not framed as a record: "Bad CDB record format:" and
+// the line, with its NUL bytes shown as ^@ so that the message stays one readable line.
+std::string badFormatMessage(std::string_view line) {
+  std::string message = "Bad CDB record format:";
+  for (char c : line) {
+    if (c == '\0') {
+      message += "^@";
+    } else {
+      message += c;
+    }
+  }
+  return message;
+}
+
+// What follows the messages of a record that stops the reading.
+void notConverted(Diagnostics& diagnostics, std::size_t line) {
+  diagnostics.add(Diagnostic::Kind::error, "this record was not converted", line);
+}
 
 // Parses a stored record kind and hands it to its list, which owns it from then on.
 template <class Record, auto list>
@@ -62,18 +86,12 @@ bool dispatch(std::string_view line, bool hasNul, Program& program, Diagnostics&
 
 }  // namespace
 
-bool isRecordFrame(std::string_view line) { return line.size() >= 2 && line[1] == ':'; }
-
-std::string badFormatMessage(std::string_view line) {
-  std::string message = "Bad CDB record format:";
-  for (char c : line) {
-    if (c == '\0') {
-      message += "^@";
-    } else {
-      message += c;
-    }
-  }
-  return message;
+bool startsAsCdb(LineReader& input, Diagnostics& diagnostics) {
+  std::string_view first;
+  if (!input.peekLine(first) || isRecordFrame(first)) return true;
+  diagnostics.fault(badFormatMessage(first));
+  notConverted(diagnostics, 1);
+  return false;
 }
 
 ReadResult readRecords(LineReader& input, Program& program, Diagnostics& diagnostics,
@@ -87,7 +105,7 @@ ReadResult readRecords(LineReader& input, Program& program, Diagnostics& diagnos
     if (dispatch(line, input.lineHasNul(), program, diagnostics)) continue;
     program.usesStackRelative = stackRelative;
     if (!keepGoing) {
-      diagnostics.add(Diagnostic::Kind::error, "this record was not converted", input.lineNumber());
+      notConverted(diagnostics, input.lineNumber());
       result.end = ReadResult::End::rejected;
       return result;
     }

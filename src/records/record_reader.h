@@ -1,8 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
-#include <string_view>
 
 class Diagnostics;
 class LineReader;
@@ -26,10 +24,7 @@ struct ReadResult {
 [[nodiscard]] ReadResult readRecords(LineReader& input, Program& program, Diagnostics& diagnostics,
                                      bool keepGoing = false);
 
-/// True when `line` is framed as a record: a record letter, whichever it is, then a
-/// colon. The reader rejects a framed line too when it holds a NUL byte.
-bool isRecordFrame(std::string_view line);
-
-/// The message for a line that is not framed as a record: "Bad CDB record format:" and
-/// the line, with its NUL bytes shown as ^@ so that the message stays one readable line.
-std::string badFormatMessage(std::string_view line);
+/// True when `input` opens as a CDB file: its first line is framed as a record (a record
+/// letter, whichever it is, then a colon), or there is none. Otherwise false, with the
+/// messages the reader gives for that line. Reads nothing away: the line is read again.
+bool startsAsCdb(LineReader& input, Diagnostics& diagnostics);

@@ -61,15 +61,6 @@ TEST(DriverTest, DerivesOutputNames) {
   }
 }
 
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-    lines.push_back(text.substr(start, end - start));
-  }
-  return lines;
-}
-
 // Every path below `dir`, sorted, each followed by a blank; directories end in "/".
 std::string listing(const fs::path& dir) {
   std::vector<std::string> paths;

@@ -24,13 +24,6 @@ namespace {
 
 const char* const kExamples[] = {"blink", "structs", "stack", "paged", "multi"};
 
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 // What the command file says, reduced to what the map can confirm.
 struct Declared {
   std::map<std::string, std::set<uint32_t>> defAddresses;  // "DEF name page:0xA"
