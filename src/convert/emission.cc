@@ -3,6 +3,7 @@
 
 #include "convert/emission.h"
 
+#include <cstdint>
 #include <string>
 #include <type_traits>
 
@@ -16,20 +17,42 @@
 
 namespace {
 
+// Writes one record; on failure `faultLine` is the line of the record at fault, which
+// for a structure may be another structure that it needs.
+template <class Record>
+bool emitRecord(Record& record, const Program& program, CommandWriter& out,
+                Diagnostics& diagnostics, uint32_t& faultLine) {
+  faultLine = record.line;
+  return record.emit(out, program, diagnostics);
+}
+
+bool emitRecord(StructRecord& record, const Program& program, CommandWriter& out,
+                Diagnostics& diagnostics, uint32_t& faultLine) {
+  if (record.leftOut) return true;  // already named as left out
+  const StructRecord* failed = record.writeBlocks(out, program, diagnostics);
+  if (failed) faultLine = failed->line;
+  return failed == nullptr;
+}
+
 // Writes every record of `list` in order. A record that fails stops the section, or is
 // left out from where it failed: the line it was composing is dropped, and the lines
-// it ended stand.
+// it ended stand. Either way the record at fault is located.
 template <class List>
 bool emitEach(const List& list, const Program& program, CommandWriter& out,
               Diagnostics& diagnostics, bool keepGoing, EmissionResult& result) {
   for (auto& record : list) {
-    if (record.emit(out, program, diagnostics)) continue;
+    uint32_t faultLine = 0;
+    if (emitRecord(record, program, out, diagnostics, faultLine)) continue;
     out.dropLine();
     result.complete = false;
-    if (!keepGoing) return false;
+    if (!keepGoing) {
+      diagnostics.add(Diagnostic::Kind::error, "this record was not written", faultLine);
+      return false;
+    }
     using Record = std::remove_reference_t<decltype(record)>;
-    diagnostics.warning("Warning: " + std::string(Record::kKind) + " " + std::string(record.name) +
-                        " was left out from where it failed");
+    diagnostics.warning(std::string(Record::kKind) + " " + std::string(record.name) +
+                            " was left out from where it failed",
+                        faultLine);
     ++result.skipped;
   }
   return true;
@@ -76,6 +99,8 @@ EmissionResult emitAll(const Program& program, CommandWriter& out, Diagnostics& 
   section(out, "REM Modules");
   if (!emitEach(program.modules, program, out, diagnostics, keepGoing, result)) return result;
   section(out, "REM Structures");
+  // Structures refer to one another: see note [structures left out].
+  if (keepGoing) result.skipped += leaveOutUnwritableStructures(program, diagnostics);
   if (!emitEach(program.structures, program, out, diagnostics, keepGoing, result)) return result;
   if (program.usesStackRelative) defineFramePointer(program, out, diagnostics, bp);
   section(out, "REM Functions");

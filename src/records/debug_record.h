@@ -46,6 +46,9 @@ class DebugRecord {
  public:
   int32_t block = 0;
   int32_t level = 0;
+  /// The line of the CDB file the record was read from, counted from 1, for messages
+  /// about it; 0 for a record made otherwise. See note [record lines] in record_reader.cc.
+  uint32_t line = 0;
   // Last, so that the single-byte fields of derived records fill the space behind it.
   char scope = '\0';
 };

@@ -1,5 +1,6 @@
 #include "records/record_reader.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -38,17 +39,29 @@ void notConverted(Diagnostics& diagnostics, std::size_t line) {
   diagnostics.add(Diagnostic::Kind::error, "this record was not converted", line);
 }
 
+// note [record lines]
+// A record keeps the number of the line it was read from, so that a record that fails
+// while it is written is located as one rejected while reading is. It is kept in 32
+// bits, where it fills the space that the record's layout leaves behind its block and
+// level; a line past the four thousand millionth (a file of at least 12 GB, almost all
+// of it lines that make no record) is given the largest number instead.
+uint32_t recordLine(std::size_t line) {
+  return line > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(line);
+}
+
 // Parses a stored record kind and hands it to its list, which owns it from then on.
 template <class Record, auto list>
-bool readStored(FieldScanner& scanner, Program& program, Diagnostics& diagnostics) {
+bool readStored(FieldScanner& scanner, Program& program, Diagnostics& diagnostics,
+                std::size_t line) {
   auto record = program.make<Record>();
+  record->line = recordLine(line);
   if (!record->parse(scanner, program, diagnostics)) return false;
   (program.*list).append(std::move(record));
   return true;
 }
 
 // A link record does its work while it is parsed and is not kept.
-bool readLink(FieldScanner& scanner, Program& program, Diagnostics& diagnostics) {
+bool readLink(FieldScanner& scanner, Program& program, Diagnostics& diagnostics, std::size_t) {
   // Assembler line addresses (L:A) are most of the link records of a linked program
   // and have no work: the debugger has no use for them, and making a record for each
   // would only clear its memory.
@@ -59,7 +72,7 @@ bool readLink(FieldScanner& scanner, Program& program, Diagnostics& diagnostics)
 
 struct RecordKind {
   char letter;
-  bool (*read)(FieldScanner&, Program&, Diagnostics&);
+  bool (*read)(FieldScanner&, Program&, Diagnostics&, std::size_t line);
 };
 
 // The only place that knows the record kinds.
@@ -73,13 +86,14 @@ constexpr RecordKind kRecordKinds[] = {
 
 // Hands a line to its record kind. A NUL byte would cut the line short for every field
 // reader, so a line that holds one is rejected whole.
-bool dispatch(std::string_view line, bool hasNul, Program& program, Diagnostics& diagnostics) {
-  if (hasNul || !isRecordFrame(line)) return diagnostics.fault(badFormatMessage(line));
+bool dispatch(const LineReader& input, std::string_view line, Program& program,
+              Diagnostics& diagnostics) {
+  if (input.lineHasNul() || !isRecordFrame(line)) return diagnostics.fault(badFormatMessage(line));
   FieldScanner scanner(line);
   char letter = scanner.next();
   scanner.skip(1);  // the colon
   for (const RecordKind& kind : kRecordKinds) {
-    if (kind.letter == letter) return kind.read(scanner, program, diagnostics);
+    if (kind.letter == letter) return kind.read(scanner, program, diagnostics, input.lineNumber());
   }
   return diagnostics.fault("Unknown CDB record type ", letter);
 }
@@ -102,7 +116,7 @@ ReadResult readRecords(LineReader& input, Program& program, Diagnostics& diagnos
     // A rejected record changes nothing that is written: a symbol marked on the stack
     // before the record failed does not mark the program.
     bool stackRelative = program.usesStackRelative;
-    if (dispatch(line, input.lineHasNul(), program, diagnostics)) continue;
+    if (dispatch(input, line, program, diagnostics)) continue;
     program.usesStackRelative = stackRelative;
     if (!keepGoing) {
       notConverted(diagnostics, input.lineNumber());

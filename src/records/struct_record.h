@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "records/debug_record.h"
@@ -21,10 +22,24 @@ class StructRecord : public DebugRecord {
   [[nodiscard]] bool emit(CommandWriter& out, const Program& program,
                           Diagnostics& diagnostics) override;
 
+  /// As emit; returns null when every block was written, or else the structure whose
+  /// member names a structure not defined in its file.
+  const StructRecord* writeBlocks(CommandWriter& out, const Program& program,
+                                  Diagnostics& diagnostics);
+
   bool emitted = false;
+  /// Left out of the command file, as a structure that cannot be written, or that
+  /// refers only to such structures; lookups pass over it.
+  bool leftOut = false;
   int32_t size = 0;
   RecordList<SymbolRecord> members;
 
  private:
   void writeBlock(CommandWriter& out) const;
 };
+
+/// Marks left out every structure that cannot be written: one whose member names a
+/// structure that its file does not define, and, until nothing changes, one whose
+/// member names a structure whose every record is left out. Says so for each, in
+/// reading order, and returns how many were left out.
+std::size_t leaveOutUnwritableStructures(const Program& program, Diagnostics& diagnostics);

@@ -178,9 +178,9 @@ const BadLineRow kBadLines[] = {
     {"a member of an unknown type", "T:Fblink$bad[({0}S:S$m$0$0({1}SC:U),B,1,0)({1}S:S$n$0$0({1}SQ:U),Z,0,0)]",
      "record skipped"},
     {"a symbol of an unknown scope", "S:Q$lost$0$0({1}SC:U),E,0,0",
-     "Warning: symbol lost was left out from where it failed"},
+     "symbol lost was left out from where it failed"},
     {"a structure of an unknown member type", "T:Fblink$orphan[({0}S:S$m$0$0({2}STnowhere:S),Z,0,0)]",
-     "Warning: structure orphan was left out from where it failed"},
+     "structure orphan was left out from where it failed"},
 };
 
 // Bad lines put into a real program's CDB file: skipping them, the conversion writes

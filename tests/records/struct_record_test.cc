@@ -2,13 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "convert/converter.h"
+#include "driver/driver.h"
 #include "program_fixture.h"
 #include "records/symbol_record.h"
+#include "tool_run.h"
 
 namespace {
 
@@ -112,27 +116,38 @@ std::string recursiveOrder(const std::vector<std::string>& tags,
   return out;
 }
 
+// A random set of structures of one file, each with up to three members, most naming
+// one of six tags (or a tag that no structure has), as CDB text; `refs` gets the tags
+// each structure's members name, in member order.
+std::string randomStructures(std::mt19937& random, std::vector<std::string>& tags,
+                             std::vector<std::vector<std::string>>& refs) {
+  std::size_t count = 1 + random() % 7;
+  tags.clear();
+  refs.assign(count, {});
+  std::string cdb;
+  for (std::size_t i = 0; i < count; ++i) tags.push_back("s" + std::to_string(random() % 6));
+  for (std::size_t i = 0; i < count; ++i) {
+    cdb += "T:Fm$" + tags[i] + "[";
+    std::size_t members = random() % 4;
+    for (std::size_t k = 0; k < members; ++k) {
+      bool plain = random() % 3 == 0;
+      std::string ref = random() % 15 == 0 ? "u" : "s" + std::to_string(random() % 6);
+      cdb += "({" + std::to_string(k) + "}S:S$m" + std::to_string(k) + "$0$0(";
+      cdb += plain ? "{1}SC:U" : "{3}DG,ST" + ref + ":S";
+      cdb += "),Z,0,0)";
+      if (!plain) refs[i].push_back(ref);
+    }
+    cdb += "]\n";
+  }
+  return cdb;
+}
+
 TEST(StructOrderTest, AgreesWithTheRecursiveWalkOnRandomGraphs) {
   std::mt19937 random(20261208);
   for (int round = 0; round < 2000; ++round) {
-    std::size_t count = 1 + random() % 7;
     std::vector<std::string> tags;
-    std::vector<std::vector<std::string>> refs(count);
-    std::string cdb;
-    for (std::size_t i = 0; i < count; ++i) tags.push_back("s" + std::to_string(random() % 6));
-    for (std::size_t i = 0; i < count; ++i) {
-      cdb += "T:Fm$" + tags[i] + "[";
-      std::size_t members = random() % 4;
-      for (std::size_t k = 0; k < members; ++k) {
-        bool plain = random() % 3 == 0;
-        std::string ref = random() % 15 == 0 ? "u" : "s" + std::to_string(random() % 6);
-        cdb += "({" + std::to_string(k) + "}S:S$m" + std::to_string(k) + "$0$0(";
-        cdb += plain ? "{1}SC:U" : "{3}DG,ST" + ref + ":S";
-        cdb += "),Z,0,0)";
-        if (!plain) refs[i].push_back(ref);
-      }
-      cdb += "]\n";
-    }
+    std::vector<std::vector<std::string>> refs;
+    std::string cdb = randomStructures(random, tags, refs);
 
     MemoryProgram m;
     ASSERT_TRUE(m.readAll(cdb));
@@ -182,6 +197,116 @@ TEST(StructOrderTest, MillionDeepChainIsWrittenWithoutRecursion) {
                 std::to_string(i + 1 < kDepth ? i + 1 : 0) + "\nENDS 3\n";
   }
   EXPECT_TRUE(expected == m.written());
+}
+
+// The input without the lines whose numbers are in `lines`.
+std::string without(const std::string& cdb, const std::vector<std::size_t>& lines) {
+  std::string kept;
+  std::size_t number = 0;
+  for (const std::string& line : linesOf(cdb)) {
+    if (std::find(lines.begin(), lines.end(), ++number) == lines.end()) kept += line + "\n";
+  }
+  return kept;
+}
+
+struct KeepGoingRun {
+  Conversion conversion;
+  std::string dvk;
+  std::string messages;
+  std::vector<std::size_t> leftOut;  // the lines of the structures named as left out
+};
+
+KeepGoingRun convertKeepingGoing(const std::string& cdb, bool keepGoing = true) {
+  ConversionOptions options;
+  options.inputName = "p.cdb";
+  options.image = "p.ihx";
+  options.keepGoing = keepGoing;
+  KeepGoingRun r;
+  r.conversion = convert(cdb, options, r.dvk);
+  r.messages = renderDiagnostics(r.conversion.diagnostics, "p.cdb");
+  for (const Diagnostic& d : r.conversion.diagnostics) {
+    if (d.kind == Diagnostic::Kind::warning && d.text.rfind("structure ", 0) == 0) {
+      r.leftOut.push_back(d.line);
+    }
+  }
+  return r;
+}
+
+// Under keep-going the structures left out are exactly those that cannot be written:
+// the command file is that of the input without them, which converts without a fault,
+// and putting any one of them back makes that input fail.
+void expectOnlyTheUnwritableLeftOut(const std::string& cdb) {
+  SCOPED_TRACE(cdb);
+  KeepGoingRun k = convertKeepingGoing(cdb);
+  KeepGoingRun rest = convertKeepingGoing(without(cdb, k.leftOut), false);
+  EXPECT_EQ(Outcome::converted, rest.conversion.outcome) << rest.messages;
+  EXPECT_EQ(rest.dvk, k.dvk);
+  EXPECT_EQ(k.leftOut.empty() ? Outcome::converted : Outcome::skipped, k.conversion.outcome);
+  for (std::size_t line : k.leftOut) {
+    std::vector<std::size_t> others = k.leftOut;
+    others.erase(std::find(others.begin(), others.end(), line));
+    EXPECT_EQ(Outcome::emitFailed, convertKeepingGoing(without(cdb, others), false).conversion.outcome)
+        << "line " << line << " could have been written";
+  }
+}
+
+struct LeftOutRow {
+  const char* what;
+  const char* cdb;
+  const char* messages;  // as the run prints them
+};
+
+const LeftOutRow kLeftOutRows[] = {
+    {"a structure that refers to one that cannot be written",
+     "T:Fm$b[({0}S:S$p$0$0({2}STnone:S),Z,0,0)]\nT:Fm$u[({0}S:S$q$0$0({2}STb:S),Z,0,0)]\n",
+     "Undefined datatype none in struct b\n"
+     "p.cdb:1: warning: structure b was left out from where it failed\n"
+     "p.cdb:2: warning: structure u was left out: it refers to structure b, which was left out\n"},
+    {"the same, the referring structure first",
+     "T:Fm$u[({0}S:S$q$0$0({2}STb:S),Z,0,0)]\nT:Fm$b[({0}S:S$p$0$0({2}STnone:S),Z,0,0)]\n",
+     "p.cdb:1: warning: structure u was left out: it refers to structure b, which was left out\n"
+     "Undefined datatype none in struct b\n"
+     "p.cdb:2: warning: structure b was left out from where it failed\n"},
+    {"a global of the type left out keeps its line",
+     "T:Fm$b[({0}S:S$p$0$0({2}STnone:S),Z,0,0)]\nT:Fm$u[({0}S:S$q$0$0({2}STb:S),Z,0,0)]\n"
+     "S:G$g$0$0({2}STu:S),E,0,0\nT:Fm$w[({0}S:S$r$0$0({1}SC:U),Z,0,0)]\n",
+     "Undefined datatype none in struct b\n"
+     "p.cdb:1: warning: structure b was left out from where it failed\n"
+     "p.cdb:2: warning: structure u was left out: it refers to structure b, which was left out\n"},
+    {"a cycle through a structure that cannot be written, and one that can",
+     "T:Fm$a[({0}S:S$x$0$0({3}DG,STb:S),Z,0,0)]\n"
+     "T:Fm$b[({0}S:S$y$0$0({3}DG,STa:S),Z,0,0)({3}S:S$z$0$0({2}STnone:S),Z,0,0)]\n"
+     "T:Fm$c[({0}S:S$v$0$0({3}DG,STd:S),Z,0,0)]\nT:Fm$d[({0}S:S$w$0$0({3}DG,STc:S),Z,0,0)]\n",
+     "p.cdb:1: warning: structure a was left out: it refers to structure b, which was left out\n"
+     "Undefined datatype none in struct b\n"
+     "p.cdb:2: warning: structure b was left out from where it failed\n"},
+    {"a tag whose first record is left out and second is not",
+     "T:Fm$t[({0}S:S$p$0$0({2}STnone:S),Z,0,0)]\nT:Fm$t[({0}S:S$q$0$0({1}SC:U),Z,0,0)]\n"
+     "T:Fm$u[({0}S:S$r$0$0({1}STt:S),Z,0,0)]\n",
+     "Undefined datatype none in struct t\n"
+     "p.cdb:1: warning: structure t was left out from where it failed\n"},
+};
+
+TEST(StructLeftOutTest, LeavesOutWhatCannotBeWritten) {
+  for (const LeftOutRow& r : kLeftOutRows) {
+    SCOPED_TRACE(r.what);
+    EXPECT_EQ(r.messages, convertKeepingGoing(r.cdb).messages);
+    expectOnlyTheUnwritableLeftOut(r.cdb);
+  }
+  // Without keep-going the first structure at fault is located, and nothing is left out.
+  KeepGoingRun stopped = convertKeepingGoing(kLeftOutRows[1].cdb, false);
+  EXPECT_EQ(Outcome::emitFailed, stopped.conversion.outcome);
+  EXPECT_EQ("Undefined datatype none in struct b\np.cdb:2: error: this record was not written\n",
+            stopped.messages);
+}
+
+TEST(StructLeftOutTest, LeavesOutWhatCannotBeWrittenOnRandomGraphs) {
+  std::mt19937 random(20261209);
+  for (int round = 0; round < 1500; ++round) {
+    std::vector<std::string> tags;
+    std::vector<std::vector<std::string>> refs;
+    expectOnlyTheUnwritableLeftOut(randomStructures(random, tags, refs));
+  }
 }
 
 }  // namespace
