@@ -1,9 +1,12 @@
 #include "convert/converter.h"
 
+#include <map>
 #include <new>
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cdb/line_reader.h"
 #include "convert/emission.h"
@@ -41,61 +44,123 @@ void warnOfUnlinkedFunctions(const Program& program, Diagnostics& diagnostics) {
 // compared: file-static and local names, which the map does not list as globals (or
 // lists for another module); symbols on the stack or in registers, which have no place
 // in the map; and special function registers and their bits, fixed by the source and
-// so the same whatever the link. A map that lists none of the globals compared is of
-// another program: nothing could be compared, which must not pass for a check that
-// found nothing.
-void checkAgainstMap(const Program& program, const ConversionOptions& options,
-                     Diagnostics& diagnostics) {
-  const LinkerMap& map = *options.map;
-  std::size_t globals = 0;  // the distinct globals that the map should list
-  std::size_t compared = 0;
-  std::size_t differing = 0;
+// so the same whatever the link.
+//
+// The linker lists every global it links, so a map that lacks one is another link's,
+// even when the globals it does list agree: nearly every program shares main, putchar
+// or getchar at the same library address. The linker writes at most kNameWidth
+// characters of a name, and several globals may begin with the same cut name: a cut
+// name counts as listed for each of them, and its address is compared only where it
+// can be told whose it is (one global begins with it, and one row bears it). A global
+// whose name is cut and whose cut name is missing is not counted as lacking: only a
+// name the map would write whole can be missed for certain.
+
+// What the map says of the CDB file's globals.
+struct MapVerdict {
+  std::size_t globals = 0;    // the distinct globals compared
+  std::size_t listed = 0;     // those the map lists, by their whole or their cut name
+  std::size_t lacking = 0;    // those it lacks, among names it would write whole
+  std::string firstLacking;
+  std::size_t compared = 0;   // addresses compared
+  std::size_t differing = 0;  // addresses that differ
   std::string firstDifference;
-  std::set<std::string_view> seen;  // a global is repeated in every module that declares it
-  auto compare = [&](std::string_view name, int32_t address) {
-    if (!seen.insert(name).second) return;
-    ++globals;
-    std::optional<uint32_t> listed = map.addressOf(name);
-    if (!listed) return;
-    ++compared;
-    uint32_t here = static_cast<uint32_t>(address);
-    if (here == *listed || differing++ > 0) return;
-    firstDifference = std::string(name) + ": " + hexText(here) + " here, " + hexText(*listed) +
-                      " in the map";
+
+  bool ofAnotherLink() const { return lacking > 0 || (globals > 0 && listed == 0); }
+  bool trusted() const { return !ofAnotherLink() && differing == 0; }
+};
+
+MapVerdict judgeMap(const Program& program, const LinkerMap& map) {
+  // The globals to compare, each once (a global is repeated in every module that
+  // declares it), in reading order: functions, then variables.
+  std::vector<std::pair<std::string_view, int32_t>> globals;
+  std::set<std::string_view> seen;
+  auto collect = [&](std::string_view name, int32_t address) {
+    if (seen.insert(name).second) globals.emplace_back(name, address);
   };
   for (const FunctionRecord& f : program.functions) {
-    if (f.scope == 'G' && f.address.follows()) compare(f.name, f.address.value());
+    if (f.scope == 'G' && f.address.follows()) collect(f.name, f.address.value());
   }
   for (const SymbolRecord& s : program.symbols) {
     if (s.scope == 'G' && !s.onStack && addressSpaceOf(s.addressSpace).linked &&
         s.address.follows()) {
-      compare(s.name, s.address.value());
+      collect(s.name, s.address.value());
     }
   }
-  if (globals > 0 && compared == 0) {
+  std::map<std::string, std::size_t> sharingCutName;  // globals that begin with each cut name
+  for (const auto& global : globals) {
+    std::string linkerName = "_" + std::string(global.first);
+    if (linkerName.size() >= LinkerMap::kNameWidth) {
+      ++sharingCutName[linkerName.substr(0, LinkerMap::kNameWidth)];
+    }
+  }
+
+  MapVerdict verdict;
+  verdict.globals = globals.size();
+  for (const auto& [name, address] : globals) {
+    std::string linkerName = "_" + std::string(name);
+    bool cut = linkerName.size() >= LinkerMap::kNameWidth;
+    if (cut) linkerName.resize(LinkerMap::kNameWidth);
+    const LinkerMap::Listing* listed = map.listing(linkerName);
+    if (!listed) {
+      if (!cut && verdict.lacking++ == 0) verdict.firstLacking = name;
+      continue;
+    }
+    ++verdict.listed;
+    if (cut && (sharingCutName[linkerName] > 1 || listed->rows > 1)) continue;
+    ++verdict.compared;
+    uint32_t here = static_cast<uint32_t>(address);
+    if (here == listed->address || verdict.differing++ > 0) continue;
+    verdict.firstDifference = std::string(name) + ": " + hexText(here) + " here, " +
+                              hexText(listed->address) + " in the map";
+  }
+  return verdict;
+}
+
+// The warning a map that is not this link's gets, if any.
+void warnOfMap(const MapVerdict& verdict, const ConversionOptions& options,
+               Diagnostics& diagnostics) {
+  std::string differ = std::to_string(verdict.differing) + " of " +
+                       std::to_string(verdict.compared) + " addresses differ";
+  std::string difference = " (" + verdict.firstDifference + ")";
+  if (verdict.globals > 0 && verdict.listed == 0) {
     diagnostics.warning("Warning: " + options.mapName + " lists none of the " +
-                        std::to_string(globals) + " globals of " + options.inputName +
+                        std::to_string(verdict.globals) + " globals of " + options.inputName +
                         "; it is not the map of this program");
-  } else if (differing > 0) {
-    diagnostics.warning("Warning: " + std::to_string(differing) + " of " +
-                        std::to_string(compared) + " addresses differ from " + options.mapName +
-                        " (" + firstDifference +
-                        "); the CDB file and the map are not from the same link");
+  } else if (verdict.lacking > 0) {
+    std::string text = "Warning: " + options.mapName + " lacks " +
+                       std::to_string(verdict.lacking) + " of the " +
+                       std::to_string(verdict.globals) + " globals of " + options.inputName +
+                       " (first: " + verdict.firstLacking + ")";
+    if (verdict.differing > 0) text += " and " + differ + difference;
+    diagnostics.warning(text + "; it is not the map of this link");
+  } else if (verdict.differing > 0) {
+    diagnostics.warning("Warning: " + differ + " from " + options.mapName + difference +
+                        "; the CDB file and the map are not from the same link");
   }
 }
 
 // Reads and writes everything, up to the sections; the caller ends the command file.
 Outcome readAndWrite(LineReader& input, const ConversionOptions& options, Program& program,
-                     CommandWriter& out, Diagnostics& diagnostics) {
+                     CommandWriter& out, Diagnostics& diagnostics,
+                     std::optional<MapVerdict>& verdict) {
   ReadResult read = readRecords(input, program, diagnostics, options.keepGoing);
   if (read.end == ReadResult::End::failed) return Outcome::readError;
   if (read.end == ReadResult::End::rejected) return Outcome::rejected;
   FramePointerElsewhere bp;
-  if (options.map) {
-    bp.source = options.mapName;
-    bp.address = options.map->addressOf("bp");
-  }
   bp.hint = options.mapHint;
+  if (options.map) {
+    // A map of another link gives no frame pointer: it would be another program's.
+    verdict = judgeMap(program, *options.map);
+    std::optional<uint32_t> listed = options.map->addressOf("bp");
+    if (verdict->trusted()) {
+      bp.source = options.mapName;
+      bp.address = listed;
+    } else if (listed) {
+      bp.hint = "  bp not taken from " + options.mapName + " (" + hexText(*listed) + "): " +
+                (verdict->ofAnotherLink() ? "it is not the map of this link"
+                                          : "its addresses differ from the CDB file's");
+    }
+  }
   EmissionResult emitted = emitAll(program, out, diagnostics, bp, options.keepGoing);
   if (!emitted.complete && !options.keepGoing) return Outcome::emitFailed;
   return read.skipped + emitted.skipped > 0 ? Outcome::skipped : Outcome::converted;
@@ -103,11 +168,12 @@ Outcome readAndWrite(LineReader& input, const ConversionOptions& options, Progra
 
 // What the user must know of a conversion beyond the messages of its records.
 void report(Outcome outcome, const LineReader& input, const Program& program,
-            const ConversionOptions& options, Diagnostics& diagnostics) {
+            const ConversionOptions& options, const std::optional<MapVerdict>& verdict,
+            Diagnostics& diagnostics) {
   if (outcome == Outcome::readError || outcome == Outcome::outOfMemory) return;
   if (outcome != Outcome::rejected) {
     warnOfUnlinkedFunctions(program, diagnostics);
-    if (options.map) checkAgainstMap(program, options, diagnostics);
+    if (verdict) warnOfMap(*verdict, options, diagnostics);
   }
   // SDCC ends every line it writes: a last line without its line end is most likely
   // cut short, and its last field (an address, say) with it.
@@ -122,11 +188,16 @@ void report(Outcome outcome, const LineReader& input, const Program& program,
 
 }  // namespace
 
+std::string notCdbMessage(std::string_view inputName) {
+  return std::string(inputName) + " is not a CDB file; nothing was written";
+}
+
 Conversion convert(LineReader& input, const ConversionOptions& options, LineSink& sink) {
   Conversion result;
   // A file whose first line is no record is no CDB file at all (a map, an image or a
   // source given by mistake): it gives no command file.
-  if (!startsAsCdb(input, result.diagnostics)) {
+  if (!startsAsCdb(input)) {
+    result.diagnostics.add(Diagnostic::Kind::error, notCdbMessage(options.inputName));
     result.outcome = Outcome::notCdb;
     return result;
   }
@@ -134,9 +205,10 @@ Conversion convert(LineReader& input, const ConversionOptions& options, LineSink
   out.open();
   try {
     Program program(out);
-    result.outcome = readAndWrite(input, options, program, out, result.diagnostics);
+    std::optional<MapVerdict> verdict;
+    result.outcome = readAndWrite(input, options, program, out, result.diagnostics, verdict);
     if (result.outcome == Outcome::readError) result.readError = input.error();
-    report(result.outcome, input, program, options, result.diagnostics);
+    report(result.outcome, input, program, options, verdict, result.diagnostics);
   } catch (const std::bad_alloc&) {
     out.dropLine();
     result.outcome = Outcome::outOfMemory;

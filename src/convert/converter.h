@@ -42,10 +42,13 @@ struct Conversion {
   bool writeFailed = false;  ///< the sink refused a line; what followed was not written
 };
 
+/// What is said of an input named `inputName` whose first line is no record.
+std::string notCdbMessage(std::string_view inputName);
+
 /// Converts the CDB records of `input` into a command file whose lines go to `sink`:
 /// the header, the lines written while reading, the sections when every record was
 /// accepted (or skipped), the LOAD line and the trailer, whatever happened in between.
-/// An input that is no CDB file gives no line at all. Touches no file and prints
+/// An input that is no CDB file gives no line at all, and only notCdbMessage. Touches no file and prints
 /// nothing: the messages come back in the result.
 Conversion convert(LineReader& input, const ConversionOptions& options, LineSink& sink);
 

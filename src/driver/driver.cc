@@ -62,17 +62,21 @@ void complain(const char* what, const std::string& why) {
   std::fflush(stderr);
 }
 
-// The one place that prints messages: as they are rendered, on standard output.
-void show(const Diagnostics& diagnostics, std::string_view inputName) {
+// The one place that prints messages: as they are rendered, on standard output unless
+// another stream is named.
+void show(const Diagnostics& diagnostics, std::string_view inputName, std::FILE* to = stdout) {
   std::string text = renderDiagnostics(diagnostics, inputName);
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fflush(stdout);
+  std::fwrite(text.data(), 1, text.size(), to);
+  std::fflush(to);
 }
 
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
 using InputFile = std::unique_ptr<std::FILE, FileCloser>;
+
+// How a run ends. The exit code follows from it in one place, exitCodeOf.
+enum class Ending { done, usage, noInput, noOutput, notConverted };
 
 // Opens an input for reading. A directory opens on some systems and is refused for want
 // of permission on others; everywhere it fails as what it is.
@@ -87,6 +91,15 @@ InputFile openInput(const char* name, std::string& why) {
   return input;
 }
 
+// Reads the rest of `input` into `text`; false on a read error.
+bool readRest(std::FILE* input, std::string& text) {
+  char block[64 * 1024];
+  for (std::size_t got; (got = std::fread(block, 1, sizeof block, input)) > 0;) {
+    text.append(block, got);
+  }
+  return !std::ferror(input);
+}
+
 // Reads the linker map `name` into `map`; false after saying why it cannot be used.
 bool readMap(const char* name, LinkerMap& map) {
   std::string why;
@@ -96,11 +109,7 @@ bool readMap(const char* name, LinkerMap& map) {
     return false;
   }
   std::string text;
-  char block[64 * 1024];
-  for (std::size_t got; (got = std::fread(block, 1, sizeof block, input.get())) > 0;) {
-    text.append(block, got);
-  }
-  if (std::ferror(input.get())) {
+  if (!readRest(input.get(), text)) {
     complain("Cannot read .map input file", std::strerror(errno));
     return false;
   }
@@ -117,6 +126,53 @@ bool readMap(const char* name, LinkerMap& map) {
 bool sameFile(const char* input, const std::string& output) {
   std::error_code ec;
   return std::filesystem::equivalent(pathOf(input), pathOf(output), ec) && !ec;
+}
+
+// True when the command file may be written where `name` says: nothing is there, or a
+// command file (of an earlier run), an empty file, or no regular file at all (a device
+// such as /dev/null, a pipe). Any other file is the user's and is left alone, an
+// unreadable one too; where nothing can be told, opening the file will say why not.
+bool mayReplace(const std::string& name) {
+  std::error_code ec;
+  std::filesystem::file_status status = std::filesystem::status(pathOf(name), ec);
+  if (ec || !std::filesystem::is_regular_file(status)) return true;
+  InputFile existing(openForReading(name));
+  if (!existing) return false;
+  char start[64];
+  std::size_t got = std::fread(start, 1, sizeof start, existing.get());
+  if (std::ferror(existing.get())) return false;
+  std::string_view firstLine(start, got);
+  firstLine = firstLine.substr(0, firstLine.find('\n'));
+  if (!firstLine.empty() && firstLine.back() == '\r') firstLine.remove_suffix(1);
+  std::string_view header = CommandWriter::kHeader;
+  return got == 0 || firstLine == header.substr(0, header.find('\n'));
+}
+
+// Why the command file may not be written where `names` put it, or empty: it never
+// replaces the input, the map or the image, which are only read or named, nor a file
+// that is not a command file. Told in this order.
+std::string refusalOf(const char* inputName, const char* mapName, const OutputNames& names) {
+  const std::string& output = names.commandFile;
+  if (sameFile(inputName, output)) return "input and output are the same file";
+  if (mapName && sameFile(mapName, output)) return "it would replace the linker map";
+  if (namesOneFile(names.image, output)) return "it would replace the image";
+  if (!mayReplace(output)) return output + " exists and is not a command file";
+  return {};
+}
+
+// What is said of an input that is no CDB file; a linker map is pointed to --map.
+Ending refuseInput(const char* inputName, std::FILE* input) {
+  Diagnostics said;
+  said.add(Diagnostic::Kind::error, notCdbMessage(inputName));
+  std::string text;
+  LinkerMap map;
+  if (readRest(input, text) && map.read(text)) {
+    said.add(Diagnostic::Kind::plain, "  it is a linker map: torvane --map " +
+                                          std::string(inputName) + " " +
+                                          deriveOutputNames(inputName).cdb);
+  }
+  show(said, inputName, stderr);
+  return Ending::notConverted;
 }
 
 // The command file's lines, handed to the file one by one; the first failure is kept
@@ -293,8 +349,6 @@ Request parseArguments(int argc, const char* const* argv) {
   return r;
 }
 
-// How a run ends. The exit code follows from it in one place, exitCodeOf.
-enum class Ending { done, usage, noInput, noOutput, notConverted };
 
 int exitCodeOf(Ending ending) {
   switch (ending) {
@@ -373,12 +427,9 @@ Ending convertFile(const Request& request) {
   // A file that is no CDB file at all (a map, an image or a source given by mistake)
   // leaves the command file it would replace alone.
   LineReader reader(input.get());
-  Diagnostics first;
-  if (!startsAsCdb(reader, first)) {
-    show(first, inputName);
-    std::fprintf(stderr, "%s is not a CDB file; nothing was written\n", inputName);
-    std::fflush(stderr);
-    return Ending::notConverted;
+  if (!startsAsCdb(reader)) {
+    std::rewind(input.get());
+    return refuseInput(inputName, input.get());
   }
 
   // Read the linker map, when one is named, before anything is written.
@@ -390,12 +441,9 @@ Ending convertFile(const Request& request) {
   OutputNames names = deriveOutputNames(inputName);
   if (request.outputName) names.commandFile = request.outputName;
   if (request.imageName) names.image = request.imageName;
-  if (sameFile(inputName, names.commandFile)) {
-    complain("Cannot open .dvk output file", "input and output are the same file");
-    return Ending::noOutput;
-  }
-  if (request.mapName && sameFile(request.mapName, names.commandFile)) {
-    complain("Cannot open .dvk output file", "it would replace the linker map");
+  std::string refusal = refusalOf(inputName, request.mapName, names);
+  if (!refusal.empty()) {
+    complain("Cannot open .dvk output file", refusal);
     return Ending::noOutput;
   }
   OutputFile file;
@@ -441,7 +489,7 @@ OutputNames deriveOutputNames(std::string_view inputName) {
   std::size_t dot = inputName.rfind('.');
   if (dot != std::string_view::npos && dot <= fileNameStart(inputName)) dot = std::string_view::npos;
   std::string base(inputName.substr(0, dot));
-  return {base + ".dvk", base + ".ihx", base + ".map"};
+  return {base + ".dvk", base + ".ihx", base + ".map", base + ".cdb"};
 }
 
 const std::vector<Option>& commandLineOptions() { return kOptions; }

@@ -13,6 +13,7 @@ struct OutputNames {
   std::string commandFile;  ///< the command file to write ("prog.dvk")
   std::string image;        ///< the program image named in the LOAD line ("prog.ihx")
   std::string map;          ///< the linker map of the same link, by SDCC's name ("prog.map")
+  std::string cdb;          ///< the debug records of the same build ("prog.cdb")
 };
 
 /// Keeps the directory part of `inputName` and cuts its file name at its last ".", as

@@ -1,6 +1,7 @@
 #include "map/linker_map.h"
 
 #include <charconv>
+#include <cstdint>
 #include <system_error>
 #include <vector>
 
@@ -95,13 +96,20 @@ bool LinkerMap::read(std::string_view text) {
       continue;
     }
     ++rows;
-    symbols_.emplace(std::string(words[first + 1]), *address);
+    Listing& listed = symbols_.try_emplace(std::string(words[first + 1]), Listing{*address, 0})
+                          .first->second;
+    if (listed.rows < UINT32_MAX) ++listed.rows;
   }
   return rows > 0;
 }
 
 std::optional<uint32_t> LinkerMap::addressOf(std::string_view name) const {
-  auto it = symbols_.find("_" + std::string(name));
-  if (it == symbols_.end()) return std::nullopt;
-  return it->second;
+  const Listing* listed = listing("_" + std::string(name));
+  if (!listed) return std::nullopt;
+  return listed->address;
+}
+
+const LinkerMap::Listing* LinkerMap::listing(std::string_view linkerName) const {
+  auto it = symbols_.find(std::string(linkerName));
+  return it == symbols_.end() ? nullptr : &it->second;
 }

@@ -100,12 +100,9 @@ bool dispatch(const LineReader& input, std::string_view line, Program& program,
 
 }  // namespace
 
-bool startsAsCdb(LineReader& input, Diagnostics& diagnostics) {
+bool startsAsCdb(LineReader& input) {
   std::string_view first;
-  if (!input.peekLine(first) || isRecordFrame(first)) return true;
-  diagnostics.fault(badFormatMessage(first));
-  notConverted(diagnostics, 1);
-  return false;
+  return !input.peekLine(first) || isRecordFrame(first);
 }
 
 ReadResult readRecords(LineReader& input, Program& program, Diagnostics& diagnostics,

@@ -25,6 +25,6 @@ struct ReadResult {
                                      bool keepGoing = false);
 
 /// True when `input` opens as a CDB file: its first line is framed as a record (a record
-/// letter, whichever it is, then a colon), or there is none. Otherwise false, with the
-/// messages the reader gives for that line. Reads nothing away: the line is read again.
-bool startsAsCdb(LineReader& input, Diagnostics& diagnostics);
+/// letter, whichever it is, then a colon), or there is none. Reads nothing away: the
+/// line is read again.
+[[nodiscard]] bool startsAsCdb(LineReader& input);

@@ -2,6 +2,10 @@
 
 #include <fcntl.h>
 
+#include <algorithm>
+#include <cwctype>
+#include <system_error>
+
 #ifdef _WIN32
 #include <io.h>
 #include <sys/stat.h>
@@ -20,6 +24,28 @@ std::size_t fileNameStart(std::string_view name) {
   std::size_t separator = name.rfind('/');
 #endif
   return separator == std::string_view::npos ? 0 : separator + 1;
+}
+
+bool namesOneFile(std::string_view a, std::string_view b) {
+  std::error_code ec;
+  if (std::filesystem::equivalent(pathOf(a), pathOf(b), ec) && !ec) return true;
+  // A file that does not exist yet: its name as the file system would resolve it.
+  auto resolved = [](std::string_view name) {
+    std::error_code error;
+    std::filesystem::path path = std::filesystem::absolute(pathOf(name), error);
+    std::filesystem::path canonical = std::filesystem::weakly_canonical(path, error);
+    return (error ? path : canonical).lexically_normal().native();
+  };
+  auto x = resolved(a);
+  auto y = resolved(b);
+#ifdef _WIN32
+  return x.size() == y.size() &&
+         std::equal(x.begin(), x.end(), y.begin(), [](wchar_t c, wchar_t d) {
+           return std::towlower(c) == std::towlower(d);
+         });
+#else
+  return x == y;
+#endif
 }
 
 bool isPlatformHelp(std::string_view argument) {

@@ -17,6 +17,10 @@ std::filesystem::path pathOf(std::string_view name);
 /// also a backslash or a drive ("C:"), ends the folder part.
 std::size_t fileNameStart(std::string_view name);
 
+/// True when the names `a` and `b` lead to one file, whether or not it exists: links
+/// resolved, and on Windows, whose names match in either case, without regard to case.
+bool namesOneFile(std::string_view a, std::string_view b);
+
 /// True for the platform's own way to ask a program for help: "/?" on Windows.
 bool isPlatformHelp(std::string_view argument);
 

@@ -99,7 +99,9 @@ CaseRun runInMemory(const std::string& input) {
                conversion.outcome == Outcome::outOfMemory || conversion.writeFailed);
   CaseRun r;
   r.exitCode = exitCodeOf(conversion, false, 0);
-  r.messages = renderDiagnostics(conversion.diagnostics, "case.cdb");
+  // An input that is no CDB file is refused on standard error alone.
+  std::string& said = conversion.outcome == Outcome::notCdb ? r.err : r.messages;
+  said = renderDiagnostics(conversion.diagnostics, "case.cdb");
   if (conversion.outcome != Outcome::notCdb) r.dvk = std::make_unique<std::string>(dvk);
   return r;
 }
@@ -136,7 +138,7 @@ std::string runCases(const std::vector<Case>& cases) {
       CaseRun binary = runThroughTheBinary(root / std::to_string(i), c.input);
       EXPECT_EQ(r.exitCode, binary.exitCode);
       EXPECT_EQ(r.messages, binary.messages);
-      EXPECT_EQ(r.dvk ? "" : "case.cdb is not a CDB file; nothing was written\n", binary.err);
+      EXPECT_EQ(r.err, binary.err);
       EXPECT_EQ(r.dvk == nullptr, binary.dvk == nullptr);
       if (r.dvk && binary.dvk) {
         EXPECT_EQ(*r.dvk, *binary.dvk);
@@ -146,10 +148,13 @@ std::string runCases(const std::vector<Case>& cases) {
     const std::string& messages = r.messages;
 
     if (!r.dvk) {
-      // Only an input whose first line is no record is refused without a command file.
+      // Only an input whose first line is no record is refused without a command file,
+      // and in one line.
       EXPECT_EQ(3, r.exitCode);
-      transcript += "== " + c.name + "\nin:   " + escape(c.input) + "\nexit: 3\nout:  " +
-                    escape(messages) + "\ndvk:  none\n";
+      EXPECT_EQ("case.cdb is not a CDB file; nothing was written\n", r.err);
+      EXPECT_EQ("", messages);
+      transcript += "== " + c.name + "\nin:   " + escape(c.input) + "\nexit: 3\nerr:  " +
+                    escape(r.err) + "\ndvk:  none\n";
       continue;
     }
     EXPECT_TRUE(r.exitCode == 0 || r.exitCode == 3) << r.exitCode;

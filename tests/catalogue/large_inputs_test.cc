@@ -57,8 +57,7 @@ TEST(LargeInputTest, MillionBlankLines) {
   std::string blanks(1000000, '\n');
   Converted lf = convertInput(blanks);
   EXPECT_EQ(3, lf.run.exitCode);
-  EXPECT_EQ(kBanner + "Bad CDB record format:\nbig.cdb:1: error: this record was not converted\n",
-            lf.run.out);
+  EXPECT_EQ(kBanner, lf.run.out);
   EXPECT_EQ("big.cdb is not a CDB file; nothing was written\n", lf.run.err);
 
   std::string crlf;

@@ -140,6 +140,8 @@ const OptionRow kOptionRows[] = {
     {"prog.cdb --output=build/p.dvk", 0, "", "build/ build/p.dvk prog.cdb "},
     {"--output= prog.cdb", 1, "torvane: missing file name after --output=", "build/ prog.cdb "},
     {"prog.cdb -x", 1, "torvane: unknown option -x", "build/ prog.cdb "},
+    // The first deciding option decides, whatever follows it.
+    {"-x --help", 1, "torvane: unknown option -x", "build/ prog.cdb "},
     // A second file name is not converted, but named.
     {"prog.cdb other.cdb", 0, "\ntorvane: extra argument other.cdb ignored\n",
      "build/ prog.cdb prog.dvk "},
@@ -191,7 +193,7 @@ TEST(DriverRunTest, HelpOpensWithTheSynopsis) {
 
 TEST(DriverRunTest, VersionIsOneLine) {
   fs::path dir = scratchDirectory();
-  for (const char* option : {"--version", "-V"}) {
+  for (const char* option : {"--version", "-V", "--version -x"}) {
     ToolRun run = runTool(dir, option);
     EXPECT_EQ(0, run.exitCode);
     EXPECT_EQ("torvane " TORVANE_VERSION "\n", run.out);
@@ -237,7 +239,14 @@ struct ExitRow {
   const char* cdb;
   int exitCodes[4];  // with no option, -k, --fatal-warnings, and both
   const char* more = "";  // further arguments
+  const char* map = nullptr;  // prog.map, where there is one
 };
+
+// A map that gives the frame pointer and lists nothing else.
+const char kMapOfBp[] =
+    "      Value  Global                              Global Defined In Module\n"
+    "      -----  --------------------------------   ------------------------\n"
+    "     0000000D  _bp                                _bp\n";
 
 const ExitRow kExitRows[] = {
     {"clean", "M:prog\n", {0, 0, 0, 0}},
@@ -247,6 +256,10 @@ const ExitRow kExitRows[] = {
     {"a rejected record", "M:prog\nQ:unknown\n", {3, 0, 3, 3}},
     {"a record that cannot be written", "M:prog\nS:Q$x$0$0({1}SC:U),E,0,0\n", {3, 0, 3, 3}},
     {"no CDB file at all", "Hexadecimal\n", {3, 3, 3, 3}},
+    // A map with no global to compare is no sign of another link, and bp taken from it
+    // no warning.
+    {"a map and no global to compare", "M:prog\nS:Lmain$i$1$1({1}SC:S),B,1,2\n", {0, 0, 0, 0},
+     " --map prog.map", kMapOfBp},
 };
 
 // The exit code under each pair of -k and --fatal-warnings; wherever a command file is
@@ -258,6 +271,7 @@ TEST(DriverRunTest, ExitCodesUnderKeepGoingAndFatalWarnings) {
       SCOPED_TRACE(std::string(r.what) + " with " + kOptionPairs[i]);
       fs::path dir = scratchDirectory();
       writeFile(dir / "prog.cdb", r.cdb);
+      if (r.map) writeFile(dir / "prog.map", r.map);
       ToolRun run = runTool(dir, std::string(kOptionPairs[i]) + "prog.cdb" + r.more);
       EXPECT_EQ(r.exitCodes[i], run.exitCode) << run.out;
       if (!fs::exists(dir / "prog.dvk")) continue;
@@ -318,10 +332,13 @@ struct UnusableRow {
 // Beside blink.cdb, its map and its image, and the good command file of blink.cdb.
 const UnusableRow kUnusableRows[] = {
     // A map or an image given in place of the CDB file.
-    {"blink.map", 3, "\nblink.map:1: error: this record was not converted\n",
-     "blink.map is not a CDB file; nothing was written\n"},
-    {"blink.ihx", 3, "\nblink.ihx:1: error: this record was not converted\n",
-     "blink.ihx is not a CDB file; nothing was written\n"},
+    // A map or an image given in place of the CDB file: one line says so, and for a map
+    // a second one says how it is named.
+    {"blink.map", 3, "",
+     "blink.map is not a CDB file; nothing was written\n"
+     "  it is a linker map: torvane --map blink.map blink.cdb\n"},
+    {"blink.ihx", 3, "", "blink.ihx is not a CDB file; nothing was written\n"},
+    {"-q blink.c", 3, "", "blink.c is not a CDB file; nothing was written\n"},
     // A map that is missing, or that is no map.
     {"--map absent.map blink.cdb", 1, "", "Cannot open .map input file: No such file or directory\n"},
     {"--map blink.cdb blink.cdb", 1, "", "blink.cdb is not a linker map; nothing was written\n"},
@@ -331,6 +348,17 @@ const UnusableRow kUnusableRows[] = {
      "Cannot open .dvk output file: it would replace the linker map\n"},
     {"--map linked.map -o ./blink.map blink.cdb", 2, "",
      "Cannot open .dvk output file: it would replace the linker map\n"},
+    // Nor the image the LOAD line names, nor a file that is not a command file.
+    {"-o blink.ihx blink.cdb", 2, "", "Cannot open .dvk output file: it would replace the image\n"},
+    {"-o ./sub/../blink.ihx blink.cdb", 2, "",
+     "Cannot open .dvk output file: it would replace the image\n"},
+    {"-i new.ihx -o new.ihx blink.cdb", 2, "",
+     "Cannot open .dvk output file: it would replace the image\n"},
+    {"-o blink.c blink.cdb", 2, "", "Cannot open .dvk output file: blink.c exists and is not a command file\n"},
+    {"-o blink.map blink.cdb", 2, "",
+     "Cannot open .dvk output file: blink.map exists and is not a command file\n"},
+    {"-o unreadable.dvk blink.cdb", 2, "",
+     "Cannot open .dvk output file: unreadable.dvk exists and is not a command file\n"},
 };
 
 // An input or a map that cannot be used leaves every file as it was, the good command
@@ -338,15 +366,18 @@ const UnusableRow kUnusableRows[] = {
 TEST(DriverRunTest, UnusableFilesTouchNothing) {
   const fs::path example = fs::path(TORVANE_EXAMPLES) / "blink";
   fs::path dir = scratchDirectory();
-  for (const char* name : {"blink.cdb", "blink.map", "blink.ihx"}) {
+  for (const char* name : {"blink.c", "blink.cdb", "blink.map", "blink.ihx"}) {
     fs::copy_file(example / name, dir / name);
   }
   fs::create_hard_link(dir / "blink.map", dir / "linked.map");
+  fs::create_directories(dir / "sub");
+  // A file that cannot even be read: under Windows, and for the super-user, it can.
+  writeFile(dir / "unreadable.dvk", "notes\n");
+  fs::permissions(dir / "unreadable.dvk", fs::perms::none);
   ASSERT_EQ(0, runTool(dir, "blink.cdb").exitCode);
+  const char* const kFiles[] = {"blink.c", "blink.cdb", "blink.dvk", "blink.ihx", "blink.map"};
   std::vector<std::string> before;
-  for (const char* name : {"blink.cdb", "blink.dvk", "blink.ihx", "blink.map"}) {
-    before.push_back(readFile(dir / name));
-  }
+  for (const char* name : kFiles) before.push_back(readFile(dir / name));
   for (const UnusableRow& r : kUnusableRows) {
     SCOPED_TRACE(r.arguments);
     ToolRun run = runTool(dir, r.arguments);
@@ -354,11 +385,50 @@ TEST(DriverRunTest, UnusableFilesTouchNothing) {
     EXPECT_NE(std::string::npos, run.out.find(r.printed)) << run.out;
     EXPECT_EQ(r.err, run.err);
     std::size_t i = 0;
-    for (const char* name : {"blink.cdb", "blink.dvk", "blink.ihx", "blink.map"}) {
+    for (const char* name : kFiles) {
       EXPECT_TRUE(before[i++] == readFile(dir / name)) << name << " changed";
     }
-    EXPECT_EQ("blink.cdb blink.dvk blink.ihx blink.map linked.map ", listing(dir));
+    fs::permissions(dir / "unreadable.dvk", fs::perms::owner_read, fs::perm_options::add);
+    EXPECT_EQ("notes\n", readFile(dir / "unreadable.dvk"));
+    fs::permissions(dir / "unreadable.dvk", fs::perms::none);
+    EXPECT_EQ("blink.c blink.cdb blink.dvk blink.ihx blink.map linked.map sub/ unreadable.dvk ",
+              listing(dir));
   }
+  fs::permissions(dir / "unreadable.dvk", fs::perms::owner_all);
+}
+
+struct ReplaceRow {
+  const char* what;
+  const char* existing;  // what stands where the command file goes; null for nothing
+};
+
+const ReplaceRow kReplaceRows[] = {
+    {"a command file of an earlier run", "CLEARLINEINFO Y\nRADIX 10\n"},
+    {"one with Windows line ends", "CLEARLINEINFO Y\r\nRADIX 10\r\n"},
+    {"one cut short in its first line", "CLEARLINEINFO Y"},
+    {"an empty file", ""},
+    {"nothing", nullptr},
+};
+
+// The command file replaces only what it may: an earlier command file, an empty file,
+// or something that is no regular file at all.
+TEST(DriverRunTest, OutputReplacesOnlyACommandFile) {
+  for (const ReplaceRow& r : kReplaceRows) {
+    SCOPED_TRACE(r.what);
+    fs::path dir = scratchDirectory();
+    writeFile(dir / "prog.cdb", "M:prog\n");
+    if (r.existing) writeFile(dir / "out.dvk", r.existing);
+    ToolRun run = runTool(dir, "-o out.dvk prog.cdb");
+    EXPECT_EQ(0, run.exitCode) << run.err;
+    EXPECT_EQ(0u, readOutput(dir / "out.dvk").find(kHeader + "FILE prog\n"));
+  }
+#ifndef _WIN32
+  fs::path dir = scratchDirectory();
+  writeFile(dir / "prog.cdb", "M:prog\n");
+  ToolRun discarded = runTool(dir, "-o /dev/null prog.cdb");
+  EXPECT_EQ(0, discarded.exitCode) << discarded.err;
+  EXPECT_EQ("prog.cdb ", listing(dir));
+#endif
 }
 
 TEST(DriverRunTest, MissingInputCreatesNothing) {
@@ -428,12 +498,12 @@ TEST(DriverRunTest, OutputThatCannotBeCreated) {
 #endif
 }
 
-// A command file that may not be written over, as a read-only file is on Windows and
-// on a system where the user is not the super-user.
+// A command file of an earlier run that may not be written over, as a read-only file is
+// on Windows and on a system where the user is not the super-user.
 TEST(DriverRunTest, ReadOnlyOutputIsRefused) {
   fs::path dir = scratchDirectory();
   writeFile(dir / "prog.cdb", "M:prog\n");
-  writeFile(dir / "prog.dvk", "kept");
+  writeFile(dir / "prog.dvk", "CLEARLINEINFO Y\nkept");
   fs::permissions(dir / "prog.dvk", fs::perms::owner_read | fs::perms::group_read |
                                         fs::perms::others_read);
   ToolRun run = runTool(dir, "prog.cdb");
@@ -443,7 +513,7 @@ TEST(DriverRunTest, ReadOnlyOutputIsRefused) {
   if (run.exitCode == 0) GTEST_SKIP() << "read-only files are writable here (super-user)";
   EXPECT_EQ(2, run.exitCode);
   EXPECT_EQ("Cannot open .dvk output file: Permission denied\n", run.err);
-  EXPECT_EQ("kept", kept);
+  EXPECT_EQ("CLEARLINEINFO Y\nkept", kept);
 }
 
 TEST(DriverRunTest, FullDeviceIsAWriteFailure) {
