@@ -354,6 +354,11 @@ const UnusableRow kUnusableRows[] = {
      "Cannot open .dvk output file: it would replace the image\n"},
     {"-i new.ihx -o new.ihx blink.cdb", 2, "",
      "Cannot open .dvk output file: it would replace the image\n"},
+#ifdef _WIN32
+    // Names that differ only in case name one file on Windows.
+    {"-i New.ihx -o NEW.IHX blink.cdb", 2, "",
+     "Cannot open .dvk output file: it would replace the image\n"},
+#endif
     {"-o blink.c blink.cdb", 2, "", "Cannot open .dvk output file: blink.c exists and is not a command file\n"},
     {"-o blink.map blink.cdb", 2, "",
      "Cannot open .dvk output file: blink.map exists and is not a command file\n"},
