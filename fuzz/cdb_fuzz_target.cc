@@ -14,9 +14,11 @@
 #include <string>
 #include <string_view>
 
-#include "cdb/line_reader.h"
-#include "convert/converter.h"
+#include "torvane/line_reader.h"
+#include "torvane/converter.h"
 #include "output/command_writer.h"
+
+using namespace torvane;
 
 namespace {
 

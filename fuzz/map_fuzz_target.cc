@@ -9,7 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "map/linker_map.h"
+#include "torvane/linker_map.h"
+
+using namespace torvane;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);

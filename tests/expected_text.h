@@ -4,6 +4,8 @@
 
 #include "driver/version.h"
 
+namespace torvane {
+
 // Fixed texts the program prints or writes in every run.
 
 inline const std::string kBanner =
@@ -19,3 +21,5 @@ inline const std::string kMissingBp =
     "  You must compile the library module _bp.c with --debug\n"
     "  Either add _bp.c to your build, or place _bp.cdb in the library\n"
     "  directory with _bp.rel.\n";
+
+}  // namespace torvane

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "cdb/line_reader.h"
+#include "torvane/line_reader.h"
 #include "output/command_writer.h"
 #include "records/function_record.h"
 #include "records/module_record.h"
@@ -13,7 +13,9 @@
 #include "records/record_reader.h"
 #include "records/struct_record.h"
 #include "records/symbol_record.h"
-#include "util/diagnostics.h"
+#include "torvane/diagnostics.h"
+
+namespace torvane {
 
 // A program read from lines as the reader hands them over, into a command file held in
 // memory: written() shows what followed the header, and `messages` the records' own
@@ -81,3 +83,5 @@ auto& lastOf(const List& list) {
   for (auto& r : list) last = &r;
   return *last;
 }
+
+}  // namespace torvane

@@ -17,6 +17,8 @@
 #include <fstream>
 #include <sstream>
 
+namespace torvane {
+
 
 namespace fs = std::filesystem;
 
@@ -128,3 +130,5 @@ void writeFile(const fs::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary);
   out << bytes;
 }
+
+}  // namespace torvane

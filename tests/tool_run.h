@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace torvane {
+
 // One run of the real torvane binary in a directory, with everything it printed.
 struct ToolRun {
   int exitCode = -1;
@@ -29,3 +31,5 @@ void writeFile(const std::filesystem::path& path, const std::string& bytes);
 
 // The lines of `text`, without their line feeds.
 std::vector<std::string> linesOf(const std::string& text);
+
+}  // namespace torvane

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace torvane {
+
 namespace {
 
 // A blank, or one of tab, line feed, vertical tab, form feed and carriage return.
@@ -66,3 +68,5 @@ char FieldScanner::readUntil(std::string_view& text, std::string_view delimiters
   cursor_ = p;
   return next();
 }
+
+}  // namespace torvane

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
+namespace torvane {
+
 /// A cursor over one CDB line, through which every record parser takes its fields.
 /// It never copies or changes the line; the line must outlive the scanner. The end of
 /// the line reads as the character NUL, and the cursor never moves past it.
@@ -98,3 +100,5 @@ class FieldScanner {
   const char* cursor_;
   const char* end_;
 };
+
+}  // namespace torvane

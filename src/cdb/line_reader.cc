@@ -1,7 +1,9 @@
-#include "cdb/line_reader.h"
+#include "torvane/line_reader.h"
 
 #include <cerrno>
 #include <cstring>
+
+namespace torvane {
 
 namespace {
 
@@ -101,3 +103,5 @@ bool LineReader::refill() {
   }
   return true;
 }
+
+}  // namespace torvane

@@ -1,4 +1,4 @@
-#include "convert/converter.h"
+#include "torvane/converter.h"
 
 #include <map>
 #include <new>
@@ -8,15 +8,17 @@
 #include <utility>
 #include <vector>
 
-#include "cdb/line_reader.h"
+#include "torvane/line_reader.h"
 #include "convert/emission.h"
-#include "map/linker_map.h"
+#include "torvane/linker_map.h"
 #include "output/address_space.h"
 #include "output/command_writer.h"
 #include "records/function_record.h"
 #include "records/program.h"
 #include "records/record_reader.h"
 #include "records/symbol_record.h"
+
+namespace torvane {
 
 namespace {
 
@@ -228,3 +230,5 @@ Conversion convert(std::string_view cdb, const ConversionOptions& options,
   TextSink sink(commandFile);
   return convert(input, options, sink);
 }
+
+}  // namespace torvane

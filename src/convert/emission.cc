@@ -13,7 +13,9 @@
 #include "records/program.h"
 #include "records/struct_record.h"
 #include "records/symbol_record.h"
-#include "util/diagnostics.h"
+#include "torvane/diagnostics.h"
+
+namespace torvane {
 
 namespace {
 
@@ -109,3 +111,5 @@ EmissionResult emitAll(const Program& program, CommandWriter& out, Diagnostics& 
   emitEach(program.symbols, program, out, diagnostics, keepGoing, result);
   return result;
 }
+
+}  // namespace torvane

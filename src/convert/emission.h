@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+namespace torvane {
+
 class CommandWriter;
 class Diagnostics;
 class Program;
@@ -29,3 +31,5 @@ struct EmissionResult {
 [[nodiscard]] EmissionResult emitAll(const Program& program, CommandWriter& out,
                                      Diagnostics& diagnostics, const FramePointerElsewhere& bp,
                                      bool keepGoing);
+
+}  // namespace torvane

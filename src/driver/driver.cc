@@ -12,15 +12,17 @@
 #include <system_error>
 #include <vector>
 
-#include "cdb/line_reader.h"
-#include "convert/converter.h"
+#include "torvane/line_reader.h"
+#include "torvane/converter.h"
 #include "driver/version.h"
-#include "map/linker_map.h"
+#include "torvane/linker_map.h"
 #include "output/command_writer.h"
 #include "records/record_reader.h"
-#include "util/diagnostics.h"
+#include "torvane/diagnostics.h"
 #include "util/output_file.h"
 #include "util/system_files.h"
+
+namespace torvane {
 
 namespace {
 
@@ -520,3 +522,5 @@ int runTorvane(int argc, const char* const* argv) {
     return exitCodeOf(Ending::notConverted);
   }
 }
+
+}  // namespace torvane

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+namespace torvane {
+
 class Diagnostics;
 struct Conversion;
 
@@ -45,3 +47,5 @@ int exitCodeOf(const Conversion& conversion, bool fatalWarnings, std::size_t war
 
 /// Runs one conversion for the command line and returns the process exit code.
 int runTorvane(int argc, const char* const* argv);
+
+}  // namespace torvane

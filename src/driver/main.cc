@@ -1,3 +1,3 @@
 #include "driver/driver.h"
 
-int main(int argc, char** argv) { return runTorvane(argc, argv); }
+int main(int argc, char** argv) { return torvane::runTorvane(argc, argv); }

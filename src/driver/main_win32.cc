@@ -8,8 +8,8 @@
 // whole, as UTF-8, whatever code page the console uses.
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::string> arguments;
-  for (int i = 0; i < argc; ++i) arguments.push_back(narrow(argv[i]));
+  for (int i = 0; i < argc; ++i) arguments.push_back(torvane::narrow(argv[i]));
   std::vector<const char*> pointers;
   for (const std::string& a : arguments) pointers.push_back(a.c_str());
-  return runTorvane(argc, pointers.data());
+  return torvane::runTorvane(argc, pointers.data());
 }

@@ -1,9 +1,11 @@
-#include "map/linker_map.h"
+#include "torvane/linker_map.h"
 
 #include <charconv>
 #include <cstdint>
 #include <system_error>
 #include <vector>
+
+namespace torvane {
 
 namespace {
 
@@ -113,3 +115,5 @@ const LinkerMap::Listing* LinkerMap::listing(std::string_view linkerName) const 
   auto it = symbols_.find(std::string(linkerName));
   return it == symbols_.end() ? nullptr : &it->second;
 }
+
+}  // namespace torvane

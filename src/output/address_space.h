@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+namespace torvane {
+
 /// What an address-space letter of a CDB record means to the debugger and to the
 /// linker: every rule about the letters is here.
 struct AddressSpace {
@@ -38,3 +40,5 @@ constexpr AddressSpace addressSpaceOf(char letter) {
 
 /// The letter of a variable held in registers, which has no address to write.
 constexpr char kRegisterSpace = 'R';
+
+}  // namespace torvane

@@ -4,6 +4,8 @@
 
 #include "output/address_space.h"
 
+namespace torvane {
+
 namespace {
 
 // Writes "0x" and `value` in lower-case hexadecimal digits, without leading zeros, so
@@ -111,3 +113,5 @@ void CommandWriter::enterFunction(std::string_view name) {
     endLine();
   }
 }
+
+}  // namespace torvane

@@ -6,31 +6,13 @@
 #include <string>
 #include <string_view>
 
+#include "torvane/line_sink.h"
+
+namespace torvane {
+
 /// "0x" and `value` in lower-case hexadecimal digits, as the command file writes
 /// addresses: for messages about them.
 std::string hexText(uint32_t value);
-
-/// Where the command file's lines go, each whole once it is ended.
-class LineSink {
- public:
-  virtual ~LineSink() = default;
-  /// Takes whole lines, each with its line feed (the trailer without one); false when
-  /// it cannot, and then nothing more is handed over.
-  [[nodiscard]] virtual bool take(std::string_view line) = 0;
-};
-
-/// A sink that keeps the command file as text in memory.
-class TextSink : public LineSink {
- public:
-  explicit TextSink(std::string& text) : text_(text) {}
-  bool take(std::string_view line) override {
-    text_.append(line);
-    return true;
-  }
-
- private:
-  std::string& text_;
-};
 
 /// Composes the command file for the debugger: the header and trailer, numbers and
 /// target addresses in the debugger's forms, and the FILE and FUNC scope lines exactly
@@ -105,3 +87,5 @@ class CommandWriter {
   std::string currentFile_;
   std::string currentFunction_;
 };
+
+}  // namespace torvane

@@ -10,6 +10,8 @@
 #include "util/arena.h"
 #include "util/pointer_index.h"
 
+namespace torvane {
+
 class CommandWriter;
 class Diagnostics;
 class Program;
@@ -164,3 +166,5 @@ class RecordList {
   Record* tail_ = nullptr;
   std::conditional_t<kSearched, PointerIndex<Record>, NoIndex> index_;
 };
+
+}  // namespace torvane

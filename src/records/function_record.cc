@@ -3,7 +3,9 @@
 #include "cdb/field_scanner.h"
 #include "output/command_writer.h"
 #include "records/program.h"
-#include "util/diagnostics.h"
+#include "torvane/diagnostics.h"
+
+namespace torvane {
 
 bool FunctionRecord::parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics) {
   sourceFile = program.keep(program.currentFile());
@@ -38,3 +40,5 @@ bool FunctionRecord::emit(CommandWriter& out, const Program& program, Diagnostic
   out.endLine();
   return SymbolRecord::emit(out, program, diagnostics);
 }
+
+}  // namespace torvane

@@ -5,6 +5,8 @@
 
 #include "records/symbol_record.h"
 
+namespace torvane {
+
 /// A function (an F record): a symbol that also knows its source file and code range.
 class FunctionRecord : public SymbolRecord {
  public:
@@ -21,3 +23,5 @@ class FunctionRecord : public SymbolRecord {
   std::string_view sourceFile;
   LinkedAddress endAddress;  ///< 0 until a link record gives the end
 };
+
+}  // namespace torvane

@@ -4,7 +4,9 @@
 #include "records/function_record.h"
 #include "records/program.h"
 #include "records/symbol_record.h"
-#include "util/diagnostics.h"
+#include "torvane/diagnostics.h"
+
+namespace torvane {
 
 namespace {
 
@@ -74,3 +76,5 @@ bool LinkRecord::parse(FieldScanner& scanner, Program& program, Diagnostics& dia
       return diagnostics.fault("  ", scanner.rest());
   }
 }
+
+}  // namespace torvane

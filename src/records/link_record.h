@@ -5,6 +5,8 @@
 
 #include "records/debug_record.h"
 
+namespace torvane {
+
 class FieldScanner;
 
 /// A link record (an L record): binds addresses into records already read, or gives a
@@ -19,3 +21,5 @@ class LinkRecord : public DebugRecord {
   int32_t line = 0;
   int32_t address = 0;
 };
+
+}  // namespace torvane

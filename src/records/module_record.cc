@@ -6,6 +6,8 @@
 #include "output/command_writer.h"
 #include "records/program.h"
 
+namespace torvane {
+
 bool ModuleRecord::parse(FieldScanner& scanner, Program& program, Diagnostics&) {
   std::string_view moduleName;
   scanner.readUntil(moduleName, "$");
@@ -20,3 +22,5 @@ bool ModuleRecord::emit(CommandWriter& out, const Program&, Diagnostics&) {
   out.enterFile(fileName);
   return true;
 }
+
+}  // namespace torvane

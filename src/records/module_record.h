@@ -4,6 +4,8 @@
 
 #include "records/debug_record.h"
 
+namespace torvane {
+
 class FieldScanner;
 
 /// A compilation module (an M record).
@@ -20,3 +22,5 @@ class ModuleRecord : public DebugRecord {
 
   std::string_view fileName;
 };
+
+}  // namespace torvane

@@ -6,6 +6,8 @@
 #include "records/struct_record.h"
 #include "records/symbol_record.h"
 
+namespace torvane {
+
 // note [lines while reading]
 // The line table is a large part of a linked program's CDB file. Its lines, and the
 // FILE scopes they and the modules open, are handed to the command file as they are
@@ -33,3 +35,5 @@ void Program::addLine(std::string_view file, int32_t line, int32_t address) {
   out_.writeNumber(address, 16);
   out_.endLine();
 }
+
+}  // namespace torvane

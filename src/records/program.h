@@ -7,6 +7,8 @@
 #include "records/debug_record.h"
 #include "util/arena.h"
 
+namespace torvane {
+
 class CommandWriter;
 class FunctionRecord;
 class ModuleRecord;
@@ -58,3 +60,5 @@ class Program {
   CommandWriter& out_;
   std::string currentFile_;
 };
+
+}  // namespace torvane

@@ -6,6 +6,8 @@
 
 #include "util/hash.h"
 
+namespace torvane {
+
 /// What records are found by: a name, a scope letter (0 for kinds without one), a scope
 /// name, a block and a level. Strings compare byte for byte, case included.
 struct RecordIdentity {
@@ -31,3 +33,5 @@ struct RecordIdentityHash {
     return static_cast<std::size_t>(hashBytes(hashBytes(h, id.name), id.scopeName));
   }
 };
+
+}  // namespace torvane

@@ -5,14 +5,16 @@
 #include <string_view>
 
 #include "cdb/field_scanner.h"
-#include "cdb/line_reader.h"
+#include "torvane/line_reader.h"
 #include "records/function_record.h"
 #include "records/link_record.h"
 #include "records/module_record.h"
 #include "records/program.h"
 #include "records/struct_record.h"
 #include "records/symbol_record.h"
-#include "util/diagnostics.h"
+#include "torvane/diagnostics.h"
+
+namespace torvane {
 
 namespace {
 
@@ -126,3 +128,5 @@ ReadResult readRecords(LineReader& input, Program& program, Diagnostics& diagnos
   if (input.failed()) result.end = ReadResult::End::failed;
   return result;
 }
+
+}  // namespace torvane

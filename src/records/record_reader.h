@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+namespace torvane {
+
 class Diagnostics;
 class LineReader;
 class Program;
@@ -28,3 +30,5 @@ struct ReadResult {
 /// letter, whichever it is, then a colon), or there is none. Reads nothing away: the
 /// line is read again.
 [[nodiscard]] bool startsAsCdb(LineReader& input);
+
+}  // namespace torvane

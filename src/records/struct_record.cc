@@ -9,7 +9,9 @@
 #include "output/command_writer.h"
 #include "records/program.h"
 #include "records/symbol_record.h"
-#include "util/diagnostics.h"
+#include "torvane/diagnostics.h"
+
+namespace torvane {
 
 bool StructRecord::parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics) {
   scanner.skip(1);  // the scope letter
@@ -202,3 +204,5 @@ void StructRecord::writeBlock(CommandWriter& out) const {
   out.writeNumber(size, 10);
   out.endLine();
 }
+
+}  // namespace torvane

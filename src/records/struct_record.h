@@ -6,6 +6,8 @@
 #include "records/debug_record.h"
 #include "records/symbol_record.h"
 
+namespace torvane {
+
 class FieldScanner;
 
 /// The layout of a C structure (a T record): its tag, its file and its members, each a
@@ -43,3 +45,5 @@ class StructRecord : public DebugRecord {
 /// member names a structure whose every record is left out. Says so for each, in
 /// reading order, and returns how many were left out.
 std::size_t leaveOutUnwritableStructures(const Program& program, Diagnostics& diagnostics);
+
+}  // namespace torvane

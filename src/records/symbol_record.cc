@@ -7,7 +7,9 @@
 #include "output/address_space.h"
 #include "output/command_writer.h"
 #include "records/program.h"
-#include "util/diagnostics.h"
+#include "torvane/diagnostics.h"
+
+namespace torvane {
 
 bool SymbolRecord::parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics) {
   scope = scanner.next();
@@ -96,3 +98,5 @@ bool SymbolRecord::emit(CommandWriter& out, const Program&, Diagnostics& diagnos
   out.endLine();
   return true;
 }
+
+}  // namespace torvane

@@ -6,6 +6,8 @@
 
 #include "records/debug_record.h"
 
+namespace torvane {
+
 class FieldScanner;
 
 /// An address a record gives itself, which the link records of its identity replace.
@@ -70,3 +72,5 @@ class SymbolRecord : public DebugRecord {
 inline std::string_view tagPrefix(std::string_view file, std::string_view tag) {
   return tag.substr(0, 3) == "__0" ? file : std::string_view();
 }
+
+}  // namespace torvane

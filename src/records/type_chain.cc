@@ -8,7 +8,9 @@
 #include "cdb/field_scanner.h"
 #include "records/program.h"
 #include "records/symbol_record.h"
-#include "util/diagnostics.h"
+#include "torvane/diagnostics.h"
+
+namespace torvane {
 
 namespace {
 
@@ -217,3 +219,5 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, Program& program,
   if (scope == 'S') structTag = typeText.substr(tagStart, tagSize);
   return scanner.accept(')');
 }
+
+}  // namespace torvane

@@ -9,6 +9,8 @@
 #include <sys/mman.h>
 #endif
 
+namespace torvane {
+
 Arena::~Arena() {
   for (void* block : blocks_) freeBlock(block);
 }
@@ -52,3 +54,5 @@ void* allocateBlock(std::size_t bytes) {
 }
 
 void freeBlock(void* block) { std::free(block); }
+
+}  // namespace torvane

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+namespace torvane {
+
 /// `bytes` of memory from the system, aligned at least as malloc aligns; sizes that are
 /// whole multiples of 2 MiB may be backed by huge pages. Throws std::bad_alloc.
 void* allocateBlock(std::size_t bytes);
@@ -68,3 +70,5 @@ class Arena {
   char* free_ = nullptr;
   std::size_t left_ = 0;
 };
+
+}  // namespace torvane

@@ -1,7 +1,9 @@
-#include "util/diagnostics.h"
+#include "torvane/diagnostics.h"
 
 #include <algorithm>
 #include <utility>
+
+namespace torvane {
 
 void Diagnostics::add(Diagnostic::Kind kind, std::string text, std::size_t line) {
   list_.push_back({kind, line, std::move(text)});
@@ -27,3 +29,5 @@ std::size_t Diagnostics::count(Diagnostic::Kind kind) const {
   return static_cast<std::size_t>(
       std::count_if(list_.begin(), list_.end(), [kind](const Diagnostic& d) { return d.kind == kind; }));
 }
+
+}  // namespace torvane

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string_view>
 
+namespace torvane {
+
 /// Folds the bytes of `text` into the hash `h`, eight at a time, ending with the length
 /// so that ("ab", "c") and ("a", "bc") differ. Inline, so that hashing the short names
 /// of a CDB file costs no call.
@@ -25,3 +27,5 @@ inline uint64_t hashBytes(uint64_t h, std::string_view text) {
   h = (h ^ tail) * kMultiplier;
   return h ^ (h >> 32);
 }
+
+}  // namespace torvane

@@ -4,6 +4,8 @@
 
 #include "util/system_files.h"
 
+namespace torvane {
+
 bool OutputFile::create(const std::string& path) {
   close();
   fd_ = createForWriting(path);
@@ -32,3 +34,5 @@ bool OutputFile::close() {
   fd_ = -1;
   return closed;
 }
+
+}  // namespace torvane

@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+namespace torvane {
+
 /// A file written through the system's own calls: every write is handed to the system
 /// at once, with no library buffer between it and the file (a stdio stream flushed at
 /// every line took 8 % more time on a million-line program). On Windows the file is in
@@ -28,3 +30,5 @@ class OutputFile {
  private:
   int fd_ = -1;
 };
+
+}  // namespace torvane

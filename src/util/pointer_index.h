@@ -6,6 +6,8 @@
 
 #include "util/arena.h"
 
+namespace torvane {
+
 /// An index from keys to the objects that hold them, as an open-addressing table that
 /// keeps each object's address with its key's hash. The caller computes the hashes and
 /// says whether an object holds the key looked for; equal keys must hash alike. Objects
@@ -83,3 +85,5 @@ class PointerIndex {
   std::size_t size_ = 0;  // slots, a power of two
   std::size_t used_ = 0;
 };
+
+}  // namespace torvane

@@ -13,6 +13,8 @@
 #include <unistd.h>
 #endif
 
+namespace torvane {
+
 std::filesystem::path pathOf(std::string_view name) {
   return std::filesystem::u8path(name.begin(), name.end());
 }
@@ -92,3 +94,5 @@ long writeSome(int descriptor, const char* bytes, std::size_t size) {
 bool closeDescriptor(int descriptor) { return ::close(descriptor) == 0; }
 
 #endif
+
+}  // namespace torvane

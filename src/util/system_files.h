@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace torvane {
+
 // The file calls of the system, for names in UTF-8: everything that differs between
 // Windows and the rest is here.
 
@@ -38,3 +40,5 @@ long writeSome(int descriptor, const char* bytes, std::size_t size);
 
 /// Closes the descriptor; false when closing reports a failure.
 bool closeDescriptor(int descriptor);
+
+}  // namespace torvane

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+namespace torvane {
+
 std::string narrow(std::wstring_view utf16) {
   if (utf16.empty()) return {};
   int size = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()),
@@ -11,3 +13,5 @@ std::string narrow(std::wstring_view utf16) {
                       size, nullptr, nullptr);
   return text;
 }
+
+}  // namespace torvane

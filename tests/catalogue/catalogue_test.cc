@@ -17,10 +17,12 @@
 #include <utility>
 #include <vector>
 
-#include "convert/converter.h"
+#include "torvane/converter.h"
 #include "driver/driver.h"
 #include "expected_text.h"
 #include "tool_run.h"
+
+namespace torvane {
 
 namespace fs = std::filesystem;
 
@@ -287,3 +289,5 @@ TEST(CatalogueTest, ControlZAtEveryPosition) {
 }
 
 }  // namespace
+
+}  // namespace torvane

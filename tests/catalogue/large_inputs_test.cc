@@ -9,6 +9,8 @@
 #include "expected_text.h"
 #include "tool_run.h"
 
+namespace torvane {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -94,3 +96,5 @@ TEST(LargeInputTest, CopiesAndLinksOfOneIdentityInTurn) {
 }
 
 }  // namespace
+
+}  // namespace torvane

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace torvane {
+
 namespace {
 
 struct NumberRow {
@@ -155,3 +157,5 @@ TEST(FieldScannerTest, AcceptPeekSkipUnread) {
 }
 
 }  // namespace
+
+}  // namespace torvane

@@ -1,4 +1,4 @@
-#include "cdb/line_reader.h"
+#include "torvane/line_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "tool_run.h"
+
+namespace torvane {
 
 namespace {
 
@@ -118,3 +120,5 @@ TEST(LineReaderTest, ReadErrorIsNotTheEnd) {
 }
 
 }  // namespace
+
+}  // namespace torvane

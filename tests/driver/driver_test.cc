@@ -16,6 +16,8 @@
 #include <sys/wait.h>
 #endif
 
+namespace torvane {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -576,3 +578,5 @@ TEST(DriverRunTest, OutOfMemoryStillEndsTheCommandFile) {
 }
 
 }  // namespace
+
+}  // namespace torvane

@@ -14,9 +14,11 @@
 #include <tuple>
 #include <vector>
 
-#include "convert/converter.h"
+#include "torvane/converter.h"
 #include "expected_text.h"
 #include "tool_run.h"
+
+namespace torvane {
 
 namespace fs = std::filesystem;
 
@@ -225,3 +227,5 @@ TEST(KeepGoingTest, SkippedRecordsLeaveTheCommandFileOfTheRest) {
 }
 
 }  // namespace
+
+}  // namespace torvane

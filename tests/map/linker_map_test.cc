@@ -1,4 +1,4 @@
-#include "map/linker_map.h"
+#include "torvane/linker_map.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,8 @@
 #include <string>
 
 #include "tool_run.h"
+
+namespace torvane {
 
 namespace fs = std::filesystem;
 
@@ -129,3 +131,5 @@ TEST(LinkerMapTest, ExampleMapsAgreeWithTheirCommandFiles) {
 }
 
 }  // namespace
+
+}  // namespace torvane

@@ -7,6 +7,8 @@
 
 #include "expected_text.h"
 
+namespace torvane {
+
 namespace {
 
 // A writer, opened, whose lines are kept in `out`.
@@ -176,3 +178,5 @@ TEST(CommandWriterSinkTest, NothingFollowsARefusedLine) {
 }
 
 }  // namespace
+
+}  // namespace torvane

@@ -12,6 +12,8 @@
 
 #include "util/arena.h"
 
+namespace torvane {
+
 namespace {
 
 // A record that notes when it is destroyed.
@@ -189,3 +191,5 @@ TEST(RecordListTest, IndexedLookupAgreesWithTheWalk) {
 }
 
 }  // namespace
+
+}  // namespace torvane

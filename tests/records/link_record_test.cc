@@ -10,6 +10,8 @@
 #include "records/function_record.h"
 #include "records/symbol_record.h"
 
+namespace torvane {
+
 namespace {
 
 using LinkRecordTest = ProgramTest;
@@ -153,3 +155,5 @@ TEST_F(LinkRecordTest, EndAddressReachesOnlyFunctions) {
 }
 
 }  // namespace
+
+}  // namespace torvane

@@ -6,6 +6,8 @@
 #include "records/function_record.h"
 #include "records/module_record.h"
 
+namespace torvane {
+
 namespace {
 
 using ModuleRecordTest = ProgramTest;
@@ -108,3 +110,5 @@ TEST_F(FunctionRecordTest, EmitsItsRangeUnderItsFile) {
 }
 
 }  // namespace
+
+}  // namespace torvane

@@ -4,8 +4,10 @@
 
 #include <string>
 
-#include "cdb/line_reader.h"
+#include "torvane/line_reader.h"
 #include "program_fixture.h"
+
+namespace torvane {
 
 namespace {
 
@@ -95,3 +97,5 @@ TEST_F(RecordReaderTest, EmptyInputIsAccepted) {
 }
 
 }  // namespace
+
+}  // namespace torvane

@@ -8,11 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "convert/converter.h"
+#include "torvane/converter.h"
 #include "driver/driver.h"
 #include "program_fixture.h"
 #include "records/symbol_record.h"
 #include "tool_run.h"
+
+namespace torvane {
 
 namespace {
 
@@ -310,3 +312,5 @@ TEST(StructLeftOutTest, LeavesOutWhatCannotBeWrittenOnRandomGraphs) {
 }
 
 }  // namespace
+
+}  // namespace torvane

@@ -8,6 +8,8 @@
 #include "cdb/field_scanner.h"
 #include "program_fixture.h"
 
+namespace torvane {
+
 namespace {
 
 using SymbolRecordTest = ProgramTest;
@@ -158,3 +160,5 @@ TEST_F(SymbolRecordTest, EmitsItsLineInItsScope) {
 }
 
 }  // namespace
+
+}  // namespace torvane

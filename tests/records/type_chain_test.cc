@@ -6,6 +6,8 @@
 #include "program_fixture.h"
 #include "records/symbol_record.h"
 
+namespace torvane {
+
 namespace {
 
 using TypeChainTest = ProgramTest;
@@ -158,3 +160,5 @@ TEST_F(TypeChainTest, MembersKeepTheirStructureTagAndFields) {
 }
 
 }  // namespace
+
+}  // namespace torvane

@@ -3,7 +3,9 @@
 #include <string>
 #include <string_view>
 
-#include "util/diagnostics.h"
+#include "torvane/diagnostics.h"
+
+namespace torvane {
 
 class LineReader;
 class LineSink;
@@ -55,3 +57,5 @@ Conversion convert(LineReader& input, const ConversionOptions& options, LineSink
 /// As above for a CDB file held in memory; the command file is appended to `commandFile`.
 Conversion convert(std::string_view cdb, const ConversionOptions& options,
                    std::string& commandFile);
+
+}  // namespace torvane

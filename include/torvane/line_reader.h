@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+namespace torvane {
+
 /// Splits CDB input into lines. A line feed ends a line, and a carriage return directly
 /// before it (or before the end of the input) belongs to the line end. The character
 /// Ctrl-Z ends the input where it stands. A last line without a line feed is a line like
@@ -84,3 +86,5 @@ class LineReader {
   std::size_t lineNumber_ = 0;
   std::string error_;
 };
+
+}  // namespace torvane

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <unordered_map>
 
+namespace torvane {
+
 /// The global symbols of a linker map, the .map file that SDCC's linker writes at every
 /// link, with the address of each. Only the rows of its symbol tables are read; the
 /// rest of the map, and any row-like line outside a table, is passed over.
@@ -39,3 +41,5 @@ class LinkerMap {
  private:
   std::unordered_map<std::string, Listing> symbols_;
 };
+
+}  // namespace torvane

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+namespace torvane {
+
 /// One message for the user of a run.
 struct Diagnostic {
   enum class Kind { error, warning, plain };
@@ -34,3 +36,5 @@ class Diagnostics {
  private:
   std::vector<Diagnostic> list_;
 };
+
+}  // namespace torvane
