@@ -27,12 +27,12 @@ bool endsWith(std::string_view text, std::string_view end) {
 }
 
 struct Result {
-  Conversion conversion;
+  ConvertResult conversion;
   std::string out;
 };
 
 Result run(LineReader& input, bool keepGoing = false) {
-  ConversionOptions options;
+  ConvertOptions options;
   options.inputName = "fuzz.cdb";
   options.image = "fuzz.ihx";
   options.keepGoing = keepGoing;
@@ -97,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   // A failure always says why. An input that is no CDB file gives no command file;
   // every other run leaves a whole one behind.
-  if (outcome != Outcome::converted && r.conversion.diagnostics.count(Diagnostic::Kind::error) == 0) {
+  if (outcome != Outcome::complete && r.conversion.diagnostics.count(Diagnostic::Kind::error) == 0) {
     std::abort();
   }
   if (outcome == Outcome::notCdb) {
@@ -111,10 +111,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   LineReader again(bytes);
   Result k = run(again, true);
   if (!isWhole(k.out)) std::abort();
-  if (outcome == Outcome::converted && (k.conversion.outcome != outcome || k.out != out)) {
+  if (outcome == Outcome::complete && (k.conversion.outcome != outcome || k.out != out)) {
     std::abort();
   }
-  if (k.conversion.outcome != Outcome::converted && k.conversion.outcome != Outcome::skipped) {
+  if (k.conversion.outcome != Outcome::complete && k.conversion.outcome != Outcome::skipped) {
     std::abort();
   }
   return 0;

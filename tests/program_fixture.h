@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "torvane/line_reader.h"
+#include "convert/emission.h"
 #include "output/command_writer.h"
 #include "records/function_record.h"
 #include "records/module_record.h"
@@ -14,18 +14,15 @@
 #include "records/struct_record.h"
 #include "records/symbol_record.h"
 #include "torvane/diagnostics.h"
+#include "torvane/line_reader.h"
+#include "torvane/line_sink.h"
 
 namespace torvane {
 
-// A program read from lines as the reader hands them over, into a command file held in
-// memory: written() shows what followed the header, and `messages` the records' own
-// messages, a line each (the reader's line about where a record stands is left out).
+// A program read from lines as the reader hands them over: `messages` holds the
+// records' own messages, a line each (the reader's line about where a record stands is
+// left out).
 struct MemoryProgram {
-  MemoryProgram() {
-    writer.open();
-    headerSize = out.size();
-  }
-
   // One line, read as the reader reads it from a file.
   bool parseLine(std::string_view line) { return readAll(std::string(line) + "\n"); }
   bool readAll(std::string_view cdb) {
@@ -34,37 +31,29 @@ struct MemoryProgram {
     noteMessages();
     return read;
   }
-  // Emits every record of `list` in order, stopping at the first that fails.
-  template <class List>
-  bool emitEach(const List& list) {
-    bool emitted = true;
-    for (auto& record : list) {
-      if (!record.emit(writer, program, diagnostics)) {
-        emitted = false;
-        break;
-      }
-    }
-    noteMessages();
-    return emitted;
+  // What the file scopes and line addresses of reading come to, after the header.
+  std::string linesOfReading() const {
+    std::string out;
+    TextSink sink(out);
+    CommandWriter writer(sink);
+    writer.header();
+    writeLinesOfReading(program, writer);
+    return out.substr(CommandWriter::kHeader.size());
   }
-  std::string written() const { return out.substr(headerSize); }
-  // Adds the messages that arose since the last call to `messages`.
+  // Adds the records' messages that arose since the last call to `messages`.
   void noteMessages() {
     std::size_t at = 0;
     for (const Diagnostic& d : diagnostics) {
       if (at++ < noted_) continue;
+      for (const std::string& detail : d.details) messages += detail + "\n";
       if (d.line == 0) messages += d.text + "\n";
     }
     noted_ = at;
   }
 
-  std::string out;
-  TextSink sink{out};
-  CommandWriter writer{sink};
   Diagnostics diagnostics;
-  Program program{writer};
+  Program program;
   std::string messages;
-  std::size_t headerSize = 0;
 
  private:
   std::size_t noted_ = 0;

@@ -12,7 +12,7 @@ class LineSink;
 class LinkerMap;
 
 /// What a conversion needs to know besides its input.
-struct ConversionOptions {
+struct ConvertOptions {
   std::string inputName;  ///< the CDB file's name, for messages about the whole file or the map
   std::string image;      ///< the program image that the LOAD line names
   /// The linker map of the same link, to compare the addresses with and to take bp
@@ -27,35 +27,37 @@ struct ConversionOptions {
 
 /// How a conversion ended.
 enum class Outcome {
-  converted,    ///< every record was read and written
+  complete,     ///< every record was read and written
   skipped,      ///< every record was read and written but those skipped, as asked
   rejected,     ///< a record was rejected while reading; the messages say where
-  emitFailed,   ///< every line was accepted, but a record could not be written
+  unwritten,    ///< every line was accepted, but a record could not be written
   notCdb,       ///< the first line is no record: nothing was written at all
   readError,    ///< the input failed while being read
   outOfMemory,  ///< memory ran out
 };
 
 /// What a conversion found: how it ended, and its messages in order.
-struct Conversion {
-  Outcome outcome = Outcome::converted;
+struct ConvertResult {
+  Outcome outcome = Outcome::complete;
   Diagnostics diagnostics;
   std::string readError;     ///< the system's reason, where the input failed
   bool writeFailed = false;  ///< the sink refused a line; what followed was not written
 };
 
 /// What is said of an input named `inputName` whose first line is no record.
-std::string notCdbMessage(std::string_view inputName);
+[[nodiscard]] std::string notCdbMessage(std::string_view inputName);
 
 /// Converts the CDB records of `input` into a command file whose lines go to `sink`:
-/// the header, the lines written while reading, the sections when every record was
-/// accepted (or skipped), the LOAD line and the trailer, whatever happened in between.
-/// An input that is no CDB file gives no line at all, and only notCdbMessage. Touches no file and prints
-/// nothing: the messages come back in the result.
-Conversion convert(LineReader& input, const ConversionOptions& options, LineSink& sink);
+/// the header, the file scopes and line addresses the records give, the sections when
+/// every record was accepted (or skipped), the LOAD line and the trailer, whatever
+/// happened in between. An input that is no CDB file gives no line at all, and only
+/// notCdbMessage, as a failure. Touches no file and prints nothing: the messages come
+/// back in the result.
+[[nodiscard]] ConvertResult convert(LineReader& input, const ConvertOptions& options,
+                                    LineSink& sink);
 
 /// As above for a CDB file held in memory; the command file is appended to `commandFile`.
-Conversion convert(std::string_view cdb, const ConversionOptions& options,
-                   std::string& commandFile);
+[[nodiscard]] ConvertResult convert(std::string_view cdb, const ConvertOptions& options,
+                                    std::string& commandFile);
 
 }  // namespace torvane

@@ -1,13 +1,18 @@
 // The emission pass: everything collected while the CDB file was read is written in
-// four sections, each under a REM line.
+// four sections, each under a REM line, after the file scopes and line addresses that
+// reading gave.
 
 #include "convert/emission.h"
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <type_traits>
+#include <unordered_map>
+#include <vector>
 
 #include "output/command_writer.h"
+#include "records/address_space.h"
 #include "records/function_record.h"
 #include "records/module_record.h"
 #include "records/program.h"
@@ -19,97 +24,338 @@ namespace torvane {
 
 namespace {
 
-// Writes one record; on failure `faultLine` is the line of the record at fault, which
-// for a structure may be another structure that it needs.
-template <class Record>
-bool emitRecord(Record& record, const Program& program, CommandWriter& out,
-                Diagnostics& diagnostics, uint32_t& faultLine) {
-  faultLine = record.line;
-  return record.emit(out, program, diagnostics);
-}
+// One run of the emission pass over a program.
+class Emission {
+ public:
+  Emission(const Program& program, CommandWriter& out, Diagnostics& diagnostics, bool keepGoing)
+      : program_(program),
+        out_(out),
+        diagnostics_(diagnostics),
+        keepGoing_(keepGoing),
+        marks_(program.structures.size(), 0) {}
 
-bool emitRecord(StructRecord& record, const Program& program, CommandWriter& out,
-                Diagnostics& diagnostics, uint32_t& faultLine) {
-  if (record.leftOut) return true;  // already named as left out
-  const StructRecord* failed = record.writeBlocks(out, program, diagnostics);
-  if (failed) faultLine = failed->line;
-  return failed == nullptr;
-}
+  EmissionResult run(const FramePointerInMap& bp);
 
-// Writes every record of `list` in order. A record that fails stops the section, or is
-// left out from where it failed: the line it was composing is dropped, and the lines
-// it ended stand. Either way the record at fault is located.
+ private:
+  // What the pass has done with a structure, by its ordinal.
+  enum Mark : uint8_t { kWritten = 1, kLeftOut = 2 };
+
+  template <class List>
+  bool writeEach(const List& list);
+  // Each writes one record; on failure `faultLine` is the line of the record at fault,
+  // which for a structure may be another structure that it needs.
+  bool write(const ModuleRecord& module, uint32_t& faultLine);
+  bool write(const StructRecord& structure, uint32_t& faultLine);
+  bool write(const FunctionRecord& function, uint32_t& faultLine);
+  bool write(const SymbolRecord& symbol, uint32_t& faultLine);
+
+  const StructRecord* writeWithWhatItNeeds(const StructRecord& structure);
+  void writeBlock(const StructRecord& structure);
+  const StructRecord* structureNamed(std::string_view tag, std::string_view file) const;
+  void leaveOutUnwritableStructures();
+  void defineFramePointer(const FramePointerInMap& bp);
+
+  bool has(const StructRecord& s, Mark mark) const { return marks_[s.ordinal] & mark; }
+  void mark(const StructRecord& s, Mark mark) { marks_[s.ordinal] |= mark; }
+
+  const Program& program_;
+  CommandWriter& out_;
+  Diagnostics& diagnostics_;
+  const bool keepGoing_;
+  EmissionResult result_;
+  std::vector<uint8_t> marks_;
+};
+
+// Writes every record of `list` in order. A record that fails stops the pass, or is
+// left out from where it failed: the lines it wrote stand. Either way the record at
+// fault is located.
 template <class List>
-bool emitEach(const List& list, const Program& program, CommandWriter& out,
-              Diagnostics& diagnostics, bool keepGoing, EmissionResult& result) {
-  for (auto& record : list) {
-    uint32_t faultLine = 0;
-    if (emitRecord(record, program, out, diagnostics, faultLine)) continue;
-    out.dropLine();
-    result.complete = false;
-    if (!keepGoing) {
-      diagnostics.add(Diagnostic::Kind::error, "this record was not written", faultLine);
+bool Emission::writeEach(const List& list) {
+  for (const auto& record : list) {
+    uint32_t faultLine = record.line;
+    if (write(record, faultLine)) continue;
+    result_.allWritten = false;
+    if (!keepGoing_) {
+      diagnostics_.add(Diagnostic::Kind::error, "this record was not written", faultLine);
       return false;
     }
-    using Record = std::remove_reference_t<decltype(record)>;
-    diagnostics.warning(std::string(Record::kKind) + " " + std::string(record.name) +
-                            " was left out from where it failed",
-                        faultLine);
-    ++result.skipped;
+    using Record = std::remove_cv_t<std::remove_reference_t<decltype(record)>>;
+    diagnostics_.warning(std::string(Record::kKind) + " " + std::string(record.name) +
+                             " was left out from where it failed",
+                         faultLine);
+    ++result_.leftOut;
   }
   return true;
 }
 
-void section(CommandWriter& out, const char* heading) {
-  out.writeText(heading);
-  out.endLine();
+bool Emission::write(const ModuleRecord& module, uint32_t&) {
+  out_.enterFile(module.fileName);
+  return true;
+}
+
+bool Emission::write(const FunctionRecord& function, uint32_t& faultLine) {
+  out_.enterFunction("");
+  std::string_view home;
+  switch (function.scope) {
+    case 'F':
+      home = function.scopeName;
+      break;
+    case 'G':
+      home = function.sourceFile;
+      break;
+    default:
+      return diagnostics_.fault("Bad function scope ", function.scope);
+  }
+  out_.enterFile(home);
+  out_.functionRange(function.scope == 'F', function.name, function.address.value(),
+                     function.endAddress.value());
+  return write(static_cast<const SymbolRecord&>(function), faultLine);
+}
+
+bool Emission::write(const SymbolRecord& symbol, uint32_t&) {
+  switch (symbol.scope) {
+    case 'F':
+      // A file static belongs to its file alone: a function left open by the symbol
+      // before it is closed first, or the static would read as that function's local.
+      out_.enterFunction("");
+      out_.enterFile(symbol.scopeName);
+      break;
+    case 'G':
+      break;  // a global is written in whatever scope is open
+    case 'L': {
+      // Newer compilers name a local's scope module.function: the function is declared
+      // under its module's FILE scope, so the local is written there too.
+      std::string_view scope = symbol.scopeName;
+      std::size_t dot = scope.rfind('.');
+      if (dot != std::string_view::npos) {
+        out_.enterFile(scope.substr(0, dot));
+        out_.enterFunction(scope.substr(dot + 1));
+      } else {
+        out_.enterFunction(scope);
+      }
+      break;
+    }
+    default:
+      return diagnostics_.fault("Unknown symbol scope ", symbol.scope);
+  }
+  bool global = symbol.scope == 'G';
+  if (symbol.addressSpace == kRegisterSpace) {
+    // Registers hold no address the debugger could use: a note stands instead.
+    out_.registerNote(symbol.name, symbol.registers);
+  } else if (symbol.onStack) {
+    out_.stackSymbol(global, symbol.name, symbol.address.value(), symbol.typeText);
+  } else {
+    out_.symbol(global, symbol.name, symbol.addressSpace, symbol.address.value(),
+                symbol.typeText);
+  }
+  return true;
+}
+
+bool Emission::write(const StructRecord& structure, uint32_t& faultLine) {
+  if (has(structure, kLeftOut)) return true;  // already named as left out
+  const StructRecord* failed = writeWithWhatItNeeds(structure);
+  if (failed) faultLine = failed->line;
+  return failed == nullptr;
+}
+
+// The structure that `tag` names in `file`: the first read that is not left out.
+const StructRecord* Emission::structureNamed(std::string_view tag, std::string_view file) const {
+  const auto& structures = program_.structures;
+  const StructRecord* first = structures.find({tag, '\0', file, 0, 0});
+  if (!first || !has(*first, kLeftOut)) return first;
+  // The other records of the identity come newest first: the last one not left out is
+  // the first read.
+  const StructRecord* found = nullptr;
+  for (const StructRecord* s = structures.nextOfIdentity(*first); s;
+       s = structures.nextOfIdentity(*s)) {
+    if (!has(*s, kLeftOut)) found = s;
+  }
+  return found;
+}
+
+// note [structure order]
+// A structure is written after every structure its members refer to, found by tag in
+// its own file: depth first, in member order, each structure once. A structure counts
+// as written from the moment it is first reached, which ends self- and mutual
+// references; inside a cycle the later block is therefore written first. Chains of
+// structures can be arbitrarily long, so the depth-first walk keeps its own stack of
+// structures whose members are still being visited instead of recursing. Returns null
+// when every block was written, or else the structure whose member names a structure
+// not defined in its file.
+const StructRecord* Emission::writeWithWhatItNeeds(const StructRecord& structure) {
+  if (has(structure, kWritten)) return nullptr;
+  mark(structure, kWritten);
+
+  // Each structure whose block waits, with the next of its members to look at.
+  struct Visit {
+    const StructRecord* structure;
+    RecordList<SymbolRecord>::Iterator member;
+  };
+  // A deque grows without moving what it holds: a chain a million deep costs its
+  // depth in visits, never twice that while a vector would reallocate.
+  std::deque<Visit> pending{{&structure, structure.members.begin()}};
+  while (!pending.empty()) {
+    Visit& top = pending.back();
+    const StructRecord* from = top.structure;
+    if (top.member == from->members.end()) {
+      writeBlock(*from);
+      pending.pop_back();
+      continue;
+    }
+    const SymbolRecord& member = *top.member;
+    ++top.member;
+    if (member.structTag.empty()) continue;
+
+    const StructRecord* used = structureNamed(member.structTag, from->scopeName);
+    if (!used) {
+      diagnostics_.fault("Undefined datatype ",
+                         std::string(member.structTag) + " in struct " + std::string(from->name));
+      return from;
+    }
+    if (has(*used, kWritten)) continue;
+    mark(*used, kWritten);
+    pending.push_back({used, used->members.begin()});
+  }
+  return nullptr;
+}
+
+void Emission::writeBlock(const StructRecord& structure) {
+  out_.structureStart(structure.name);
+  for (const SymbolRecord& member : structure.members) {
+    out_.structureMember(member.address.own, member.name, member.typeText);
+  }
+  out_.structureEnd(structure.size);
+}
+
+// note [structures left out]
+// Skipping a structure that cannot be written must not leave a structure that refers
+// to it naming a block the command file lacks. So under keep-going the structures left
+// out are settled before any is written: those whose member names a tag that has no
+// record in their file, and then, until nothing changes, those whose member names a tag
+// whose every record is left out. Each record of a tag counts, since the lookup passes
+// over the records left out to the first that is not. A cycle of structures is left
+// out only when it leads to one of the first kind. The rest are written as if the
+// structures left out were not in the file.
+void Emission::leaveOutUnwritableStructures() {
+  const auto& structures = program_.structures;
+  // What is known of each tag that a member names, by the first record of its identity.
+  struct Referred {
+    std::size_t kept = 0;                        // its records not left out
+    std::vector<const StructRecord*> referrers;  // the structures whose members name it
+  };
+  std::unordered_map<const StructRecord*, Referred> referred;
+  auto firstOfTag = [&](const SymbolRecord& member, const StructRecord& from) {
+    return structures.find({member.structTag, '\0', from.scopeName, 0, 0});
+  };
+  std::vector<const StructRecord*> newlyLeftOut;
+  for (const StructRecord& s : structures) {
+    for (const SymbolRecord& member : s.members) {
+      if (member.structTag.empty()) continue;
+      if (const StructRecord* first = firstOfTag(member, s)) {
+        referred[first].referrers.push_back(&s);
+      } else if (!has(s, kLeftOut)) {
+        mark(s, kLeftOut);
+        newlyLeftOut.push_back(&s);
+      }
+    }
+  }
+  for (const StructRecord& s : structures) {
+    auto it = referred.find(structures.find(s.identity()));
+    if (it != referred.end()) ++it->second.kept;
+  }
+  while (!newlyLeftOut.empty()) {
+    const StructRecord* gone = newlyLeftOut.back();
+    newlyLeftOut.pop_back();
+    auto it = referred.find(structures.find(gone->identity()));
+    if (it == referred.end() || --it->second.kept > 0) continue;
+    for (const StructRecord* referrer : it->second.referrers) {
+      if (has(*referrer, kLeftOut)) continue;
+      mark(*referrer, kLeftOut);
+      newlyLeftOut.push_back(referrer);
+    }
+  }
+
+  // Each structure left out is named, in reading order, with its first member to blame.
+  for (const StructRecord& s : structures) {
+    if (!has(s, kLeftOut)) continue;
+    ++result_.leftOut;
+    const SymbolRecord* undefined = nullptr;
+    const SymbolRecord* needsLeftOut = nullptr;
+    for (const SymbolRecord& member : s.members) {
+      if (member.structTag.empty()) continue;
+      const StructRecord* first = firstOfTag(member, s);
+      if (!first) {
+        undefined = &member;
+        break;
+      }
+      if (!needsLeftOut && referred[first].kept == 0) needsLeftOut = &member;
+    }
+    std::string name(s.name);
+    if (undefined) {
+      diagnostics_.fault("Undefined datatype ",
+                         std::string(undefined->structTag) + " in struct " + name);
+      diagnostics_.warning("structure " + name + " was left out from where it failed", s.line);
+    } else {
+      diagnostics_.warning("structure " + name + " was left out: it refers to structure " +
+                               std::string(needsLeftOut->structTag) + ", which was left out",
+                           s.line);
+    }
+  }
 }
 
 // The debugger resolves stack-relative symbols through the frame pointer register,
 // which the library module _bp.c defines as a global. Its record wins; without one,
 // the linker map may still say where the register is.
-void defineFramePointer(const Program& program, CommandWriter& out, Diagnostics& diagnostics,
-                        const FramePointerElsewhere& bp) {
-  auto defineBp = [&out](int32_t address) {
-    out.writeText("DEFREG bp 0:");
-    out.writeNumber(address, 16);
-    out.writeText(" 1");
-    out.endLine();
-  };
-  if (const SymbolRecord* record = program.symbols.find({"bp", 'G', "", 0, 0})) {
-    defineBp(record->address.value());
+void Emission::defineFramePointer(const FramePointerInMap& bp) {
+  if (const SymbolRecord* record = program_.symbols.find({"bp", 'G', "", 0, 0})) {
+    out_.framePointer(record->address.value());
   } else if (bp.address) {
-    defineBp(static_cast<int32_t>(*bp.address));
-    diagnostics.add(Diagnostic::Kind::plain,
-                    "bp taken from " + bp.source + ": " + hexText(*bp.address));
+    out_.framePointer(static_cast<int32_t>(*bp.address));
+    diagnostics_.add(Diagnostic::Kind::note,
+                     "bp taken from " + bp.mapName + ": " + hexText(*bp.address));
   } else {
     std::string text =
-        "Error: you have used stack-relative symbols, but have not defined bp.\n"
+        "you have used stack-relative symbols, but have not defined bp.\n"
         "  You must compile the library module _bp.c with --debug\n"
         "  Either add _bp.c to your build, or place _bp.cdb in the library\n"
         "  directory with _bp.rel.";
-    if (!bp.hint.empty()) text += "\n" + bp.hint;
-    diagnostics.warning(std::move(text));
+    if (!bp.note.empty()) text += "\n" + bp.note;
+    diagnostics_.add(Diagnostic::Kind::error, std::move(text));
   }
+}
+
+EmissionResult Emission::run(const FramePointerInMap& bp) {
+  out_.section("Modules");
+  if (!writeEach(program_.modules)) return result_;
+  out_.section("Structures");
+  // Structures refer to one another: see note [structures left out].
+  if (keepGoing_) leaveOutUnwritableStructures();
+  if (!writeEach(program_.structures)) return result_;
+  if (program_.usesStackRelative) defineFramePointer(bp);
+  out_.section("Functions");
+  if (!writeEach(program_.functions)) return result_;
+  out_.section("Symbols");
+  writeEach(program_.symbols);
+  return result_;
 }
 
 }  // namespace
 
-EmissionResult emitAll(const Program& program, CommandWriter& out, Diagnostics& diagnostics,
-                       const FramePointerElsewhere& bp, bool keepGoing) {
-  EmissionResult result;
-  section(out, "REM Modules");
-  if (!emitEach(program.modules, program, out, diagnostics, keepGoing, result)) return result;
-  section(out, "REM Structures");
-  // Structures refer to one another: see note [structures left out].
-  if (keepGoing) result.skipped += leaveOutUnwritableStructures(program, diagnostics);
-  if (!emitEach(program.structures, program, out, diagnostics, keepGoing, result)) return result;
-  if (program.usesStackRelative) defineFramePointer(program, out, diagnostics, bp);
-  section(out, "REM Functions");
-  if (!emitEach(program.functions, program, out, diagnostics, keepGoing, result)) return result;
-  section(out, "REM Symbols");
-  emitEach(program.symbols, program, out, diagnostics, keepGoing, result);
-  return result;
+void writeLinesOfReading(const Program& program, CommandWriter& out) {
+  auto change = program.fileChanges().begin();
+  const auto changed = program.fileChanges().end();
+  std::size_t at = 0;
+  for (const Program::LineAddress& line : program.lineAddresses()) {
+    for (; change != changed && change->from == at; ++change) out.enterFile(change->file);
+    out.lineAddress(line.line, line.address);
+    ++at;
+  }
+  for (; change != changed; ++change) out.enterFile(change->file);
+}
+
+EmissionResult writeSections(const Program& program, CommandWriter& out, Diagnostics& diagnostics,
+                             const FramePointerInMap& bp, bool keepGoing) {
+  return Emission(program, out, diagnostics, keepGoing).run(bp);
 }
 
 }  // namespace torvane

@@ -11,25 +11,30 @@ class CommandWriter;
 class Diagnostics;
 class Program;
 
-/// Where the frame pointer bp is when no record describes it, and what to say.
-struct FramePointerElsewhere {
-  std::string source;               ///< the file that gave `address` (the linker map)
-  std::optional<uint32_t> address;  ///< none: nothing gave it
-  std::string hint;                 ///< where nothing gave it: a line on how else to find it
+/// What the linker map says of the frame pointer bp, for a program whose records do not
+/// describe it.
+struct FramePointerInMap {
+  std::string mapName;              ///< the map that gave `address`
+  std::optional<uint32_t> address;  ///< none: no trusted map gave it
+  std::string note;                 ///< a further line for the message where bp is missing
 };
 
 /// How the emission pass ended.
 struct EmissionResult {
-  bool complete = true;     ///< no record failed
-  std::size_t skipped = 0;  ///< records left out from where they failed, as asked
+  bool allWritten = true;   ///< no record failed
+  std::size_t leftOut = 0;  ///< records left out, as asked
 };
+
+/// Writes the file scopes and line addresses of reading, in reading order: all of the
+/// command file that a run writes before its sections.
+void writeLinesOfReading(const Program& program, CommandWriter& out);
 
 /// Writes the four sections of everything read: modules, structures, functions and
 /// symbols, each under a REM line, with the frame pointer's DEFREG line before the
 /// functions when a symbol lives on the stack. A record that fails stops the pass, or,
 /// with `keepGoing`, is left out from where it failed, and the pass goes on.
-[[nodiscard]] EmissionResult emitAll(const Program& program, CommandWriter& out,
-                                     Diagnostics& diagnostics, const FramePointerElsewhere& bp,
-                                     bool keepGoing);
+[[nodiscard]] EmissionResult writeSections(const Program& program, CommandWriter& out,
+                                          Diagnostics& diagnostics, const FramePointerInMap& bp,
+                                          bool keepGoing);
 
 }  // namespace torvane

@@ -1,37 +1,28 @@
 #include "driver/driver.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <memory>
 #include <new>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
-#include <vector>
 
-#include "torvane/line_reader.h"
-#include "torvane/converter.h"
+#include "driver/files.h"
+#include "driver/options.h"
 #include "driver/version.h"
-#include "torvane/linker_map.h"
-#include "output/command_writer.h"
 #include "records/record_reader.h"
+#include "torvane/converter.h"
 #include "torvane/diagnostics.h"
-#include "util/output_file.h"
+#include "torvane/line_reader.h"
+#include "torvane/linker_map.h"
 #include "util/system_files.h"
 
 namespace torvane {
 
 namespace {
-
-enum ExitCode : int {
-  kConverted = 0,
-  kNoInput = 1,
-  kNoOutput = 2,
-  kNotConverted = 3,
-};
 
 const char* const kBanner[] = {
     "Torvane version " TORVANE_VERSION ".  Process SDC51 CDB files for Drevik.",
@@ -53,409 +44,98 @@ const char* const kUsage[] = {
     "Finally run Drevik, and PLAY file.dvk to load the symbols and code.",
 };
 
-void say(std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fputc('\n', stdout);
-  std::fflush(stdout);
-}
-
-void complain(const char* what, const std::string& why) {
-  std::fprintf(stderr, "%s: %s\n", what, why.c_str());
-  std::fflush(stderr);
-}
-
-// The one place that prints messages: as they are rendered, on standard output unless
-// another stream is named.
-void show(const Diagnostics& diagnostics, std::string_view inputName, std::FILE* to = stdout) {
-  std::string text = renderDiagnostics(diagnostics, inputName);
+// Everything the program prints goes through here, flushed at once.
+void print(std::FILE* to, std::string_view text) {
   std::fwrite(text.data(), 1, text.size(), to);
   std::fflush(to);
 }
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using InputFile = std::unique_ptr<std::FILE, FileCloser>;
+void say(std::string_view line) { print(stdout, std::string(line) + "\n"); }
 
-// How a run ends. The exit code follows from it in one place, exitCodeOf.
-enum class Ending { done, usage, noInput, noOutput, notConverted };
-
-// Opens an input for reading. A directory opens on some systems and is refused for want
-// of permission on others; everywhere it fails as what it is.
-InputFile openInput(const char* name, std::string& why) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(pathOf(name), ec)) {
-    why = std::strerror(EISDIR);
-    return nullptr;
-  }
-  InputFile input(openForReading(name));
-  if (!input) why = std::strerror(errno);
-  return input;
+// Messages, as the renderer words them: on standard output, or on standard error for
+// the failures of files.
+void show(const Diagnostics& diagnostics, std::string_view inputName = {}, std::FILE* to = stdout) {
+  print(to, renderDiagnostics(diagnostics, inputName));
 }
 
-// Reads the rest of `input` into `text`; false on a read error.
-bool readRest(std::FILE* input, std::string& text) {
-  char block[64 * 1024];
-  for (std::size_t got; (got = std::fread(block, 1, sizeof block, input)) > 0;) {
-    text.append(block, got);
-  }
-  return !std::ferror(input);
-}
-
-// Reads the linker map `name` into `map`; false after saying why it cannot be used.
-bool readMap(const char* name, LinkerMap& map) {
-  std::string why;
-  InputFile input = openInput(name, why);
-  if (!input) {
-    complain("Cannot open .map input file", why);
-    return false;
-  }
-  std::string text;
-  if (!readRest(input.get(), text)) {
-    complain("Cannot read .map input file", std::strerror(errno));
-    return false;
-  }
-  if (!map.read(text)) {
-    std::fprintf(stderr, "%s is not a linker map; nothing was written\n", name);
-    std::fflush(stderr);
-    return false;
-  }
-  return true;
-}
-
-// True when `output` already exists as the very file `input` names (through links
-// too): creating it would truncate a file that is only to be read.
-bool sameFile(const char* input, const std::string& output) {
-  std::error_code ec;
-  return std::filesystem::equivalent(pathOf(input), pathOf(output), ec) && !ec;
-}
-
-// True when the command file may be written where `name` says: nothing is there, or a
-// command file (of an earlier run), an empty file, or no regular file at all (a device
-// such as /dev/null, a pipe). Any other file is the user's and is left alone, an
-// unreadable one too; where nothing can be told, opening the file will say why not.
-bool mayReplace(const std::string& name) {
-  std::error_code ec;
-  std::filesystem::file_status status = std::filesystem::status(pathOf(name), ec);
-  if (ec || !std::filesystem::is_regular_file(status)) return true;
-  InputFile existing(openForReading(name));
-  if (!existing) return false;
-  char start[64];
-  std::size_t got = std::fread(start, 1, sizeof start, existing.get());
-  if (std::ferror(existing.get())) return false;
-  std::string_view firstLine(start, got);
-  firstLine = firstLine.substr(0, firstLine.find('\n'));
-  if (!firstLine.empty() && firstLine.back() == '\r') firstLine.remove_suffix(1);
-  std::string_view header = CommandWriter::kHeader;
-  return got == 0 || firstLine == header.substr(0, header.find('\n'));
-}
-
-// Why the command file may not be written where `names` put it, or empty: it never
-// replaces the input, the map or the image, which are only read or named, nor a file
-// that is not a command file. Told in this order.
-std::string refusalOf(const char* inputName, const char* mapName, const OutputNames& names) {
-  const std::string& output = names.commandFile;
-  if (sameFile(inputName, output)) return "input and output are the same file";
-  if (mapName && sameFile(mapName, output)) return "it would replace the linker map";
-  if (namesOneFile(names.image, output)) return "it would replace the image";
-  if (!mayReplace(output)) return output + " exists and is not a command file";
-  return {};
-}
-
-// What is said of an input that is no CDB file; a linker map is pointed to --map.
-Ending refuseInput(const char* inputName, std::FILE* input) {
-  Diagnostics said;
-  said.add(Diagnostic::Kind::error, notCdbMessage(inputName));
-  std::string text;
-  LinkerMap map;
-  if (readRest(input, text) && map.read(text)) {
-    said.add(Diagnostic::Kind::plain, "  it is a linker map: torvane --map " +
-                                          std::string(inputName) + " " +
-                                          deriveOutputNames(inputName).cdb);
-  }
-  show(said, inputName, stderr);
-  return Ending::notConverted;
-}
-
-// The command file's lines, handed to the file one by one; the first failure is kept
-// with the system's reason.
-class FileSink : public LineSink {
- public:
-  explicit FileSink(OutputFile& file) : file_(file) {}
-  bool take(std::string_view line) override {
-    if (file_.write(line)) return true;
-    noteFailure();
-    return false;
-  }
-  // Closes the file; a failure to close is a failure to write.
-  void close() {
-    if (!file_.close() && error_.empty()) noteFailure();
-  }
-  const std::string& error() const { return error_; }
-
- private:
-  void noteFailure() { error_ = errno ? std::strerror(errno) : "write error"; }
-
-  OutputFile& file_;
-  std::string error_;
-};
-
-// What the command line asks for.
-struct Request {
-  enum Action { convert, help, version, usage, unknownOption, missingValue };
-  Action action = usage;
-  const char* inputName = nullptr;
-  const char* outputName = nullptr;     // null: derived from the input name
-  const char* imageName = nullptr;      // the image the LOAD line names; null: derived
-  const char* mapName = nullptr;        // the linker map to check against; null: none
-  bool keepGoing = false;
-  bool fatalWarnings = false;
-  bool quiet = false;
-  std::vector<std::string_view> extra;  // file names after the first, not converted
-  std::string_view option;              // the option at fault
-};
-
-const std::vector<Option> kOptions = {
-    {Option::Id::output, "-o", "--output", "FILE",
-     "write the command file to FILE (default: file.dvk beside file.cdb)"},
-    {Option::Id::image, "-i", "--image", "FILE",
-     "name FILE as the image to load (default: file.ihx beside file.cdb)"},
-    {Option::Id::map, "-m", "--map", "FILE",
-     "check the addresses against the linker map FILE of the same link,\n"
-     "and take the frame pointer bp from it where no record gives it"},
-    {Option::Id::keepGoing, "-k", "--keep-going", nullptr,
-     "skip a record that cannot be converted, say so, and convert the rest"},
-    {Option::Id::fatalWarnings, nullptr, "--fatal-warnings", nullptr,
-     "end with status 3 after any warning, once the command file is complete"},
-    {Option::Id::quiet, "-q", "--quiet", nullptr, "print no banner: only the messages, if any"},
-    {Option::Id::help, "-h", "--help", nullptr, "show this text and exit"},
-    {Option::Id::version, "-V", "--version", nullptr, "show the version and exit"},
-    {Option::Id::endOfOptions, nullptr, "--", nullptr, "end of options: the next argument is the file name"},
-};
-
-// The option lines of --help, from the table.
-std::vector<std::string> optionLines() {
-  constexpr std::size_t kColumn = 21;  // where the texts begin
-  std::vector<std::string> lines = {"", "Options:"};
-  for (const Option& o : kOptions) {
-    std::string line = "  ";
-    if (o.shortName) line += std::string(o.shortName) + ", ";
-    line += o.longName;
-    if (o.value) line += std::string(" ") + o.value;
-    std::string_view text = o.text;
-    for (std::size_t end; (end = text.find('\n')) != std::string_view::npos;) {
-      line.resize(std::max(kColumn, line.size() + 2), ' ');
-      lines.push_back(line.append(text.substr(0, end)));
-      line.clear();
-      text.remove_prefix(end + 1);
-    }
-    line.resize(std::max(kColumn, line.size() + 2), ' ');
-    lines.push_back(line.append(text));
-  }
-  return lines;
-}
-
-// The option that `arg` spells, and, for one with a value written in the same argument
-// ("-oFILE", "--output=FILE"), where that value starts; null when it spells none.
-const Option* optionOf(std::string_view arg, const char*& joinedValue) {
-  joinedValue = nullptr;
-  for (const Option& o : kOptions) {
-    if (o.id == Option::Id::endOfOptions) continue;
-    if ((o.shortName && arg == o.shortName) || arg == o.longName) return &o;
-    if (!o.value) continue;
-    if (o.shortName && arg.substr(0, 2) == o.shortName) {
-      joinedValue = arg.data() + 2;
-      return &o;
-    }
-    std::string prefix = std::string(o.longName) + "=";
-    if (arg.substr(0, prefix.size()) == prefix) {
-      joinedValue = arg.data() + prefix.size();
-      return &o;
-    }
-  }
-  return nullptr;
-}
-
-// Options are taken wherever they stand before "--", as GNU tools take them; "--" ends
-// them, and a lone "-" is a file name. The first file name is converted, and any other
-// is named as ignored. The first of help, version and a fault decides what is done;
-// --quiet counts wherever it stands.
-Request parseArguments(int argc, const char* const* argv) {
-  Request r;
-  std::optional<Request::Action> decided;
-  auto decide = [&](Request::Action action, std::string_view option = {}) {
-    if (decided) return;
-    decided = action;
-    r.option = option;
-  };
-  bool options = true;
-  for (int i = 1; i < argc; ++i) {
-    std::string_view arg = argv[i];
-    if (options && arg == "--") {
-      options = false;
-      continue;
-    }
-    if (options && isPlatformHelp(arg)) {
-      decide(Request::help);
-      continue;
-    }
-    if (!options || arg.size() < 2 || arg[0] != '-') {
-      if (r.inputName) {
-        r.extra.push_back(arg);
-      } else {
-        r.inputName = argv[i];
-      }
-      continue;
-    }
-    const char* value = nullptr;
-    const Option* option = optionOf(arg, value);
-    if (!option) {
-      decide(Request::unknownOption, arg);
-      continue;
-    }
-    if (option->value && !value) value = i + 1 < argc ? argv[++i] : "";
-    if (option->value && *value == '\0') {
-      decide(Request::missingValue, arg);
-      continue;
-    }
-    switch (option->id) {
-      case Option::Id::output:
-        r.outputName = value;
-        break;
-      case Option::Id::image:
-        r.imageName = value;
-        break;
-      case Option::Id::map:
-        r.mapName = value;
-        break;
-      case Option::Id::keepGoing:
-        r.keepGoing = true;
-        break;
-      case Option::Id::fatalWarnings:
-        r.fatalWarnings = true;
-        break;
-      case Option::Id::quiet:
-        r.quiet = true;
-        break;
-      case Option::Id::help:
-        decide(Request::help);
-        break;
-      case Option::Id::version:
-        decide(Request::version);
-        break;
-      case Option::Id::endOfOptions:
-        break;
-    }
-  }
-  r.action = decided ? *decided : r.inputName ? Request::convert : Request::usage;
-  return r;
-}
-
-
-int exitCodeOf(Ending ending) {
-  switch (ending) {
-    case Ending::done:
-      return kConverted;
-    case Ending::usage:
-    case Ending::noInput:
-      return kNoInput;
-    case Ending::noOutput:
-      return kNoOutput;
-    case Ending::notConverted:
-      break;
-  }
-  return kNotConverted;
-}
-
-Ending endingOf(const Conversion& conversion, bool fatalWarnings, std::size_t warnings) {
-  if (conversion.writeFailed) return Ending::noOutput;  // a command file not whole outranks the rest
-  if (fatalWarnings && warnings > 0) return Ending::notConverted;
-  switch (conversion.outcome) {
-    case Outcome::converted:
-    case Outcome::skipped:
-      return Ending::done;
-    default:
-      return Ending::notConverted;
-  }
+// A file that cannot be used, and the system's reason.
+ExitCode fail(ExitCode code, std::string_view what, std::string_view why) {
+  Diagnostics failure;
+  failure.add(Diagnostic::Kind::failure, std::string(what) + ": " + std::string(why));
+  show(failure, {}, stderr);
+  return code;
 }
 
 // The help, version and usage answers, and the complaints about the command line.
-Ending answer(const Request& request) {
-  if (request.action == Request::version) {
+ExitCode answer(const Request& request) {
+  using Action = Request::Action;
+  if (request.action == Action::version) {
     say("torvane " TORVANE_VERSION);
-    return Ending::done;
+    return ExitCode::success;
   }
-  if (request.action == Request::help) say("Usage: torvane [OPTIONS] FILE.cdb");
-  if (request.action == Request::help || !request.quiet) {
+  if (request.action == Action::help) say("Usage: torvane [OPTIONS] FILE.cdb");
+  if (request.action == Action::help || !request.quiet) {
     for (const char* line : kBanner) say(line);
   }
-  if (request.action == Request::help) {
+  if (request.action == Action::help) {
     for (const char* line : kUsage) say(line);
-    for (const std::string& line : optionLines()) say(line);
+    for (const std::string& line : optionHelpLines()) say(line);
     // Only a build whose packager gave an address says where to report problems.
-    if (std::string_view(TORVANE_BUG_REPORT_URL).empty()) return Ending::done;
-    say("");
-    say("Report problems at " TORVANE_BUG_REPORT_URL);
-    return Ending::done;
+    if (!std::string_view(TORVANE_BUG_REPORT_URL).empty()) {
+      say("");
+      say("Report problems at " TORVANE_BUG_REPORT_URL);
+    }
+    return ExitCode::success;
   }
-  if (request.action == Request::unknownOption) {
-    say("torvane: unknown option " + std::string(request.option));
-  } else if (request.action == Request::missingValue) {
-    say("torvane: missing file name after " + std::string(request.option));
+  Diagnostics complaint;
+  if (request.action == Action::unknownOption) {
+    complaint.addAboutCommandLine(Diagnostic::Kind::failure,
+                                  "unknown option " + std::string(request.option));
+  } else if (request.action == Action::missingValue) {
+    complaint.addAboutCommandLine(Diagnostic::Kind::failure,
+                                  "missing file name after " + std::string(request.option));
   }
+  show(complaint);
   for (const char* line : kUsage) say(line);
-  return Ending::usage;
+  return ExitCode::noInput;
 }
 
-Ending convertFile(const Request& request) {
-  const char* inputName = request.inputName;
-  if (!request.quiet) {
-    for (const char* line : kBanner) say(line);
-  }
-  Diagnostics said;  // the run's own messages, before the conversion's
-  for (std::string_view name : request.extra) {
-    said.warning("torvane: extra argument " + std::string(name) + " ignored");
-  }
-  show(said, inputName);
-
-  // Open the CDB file; nothing is created when it cannot be read.
-  std::string why;
-  InputFile input = openInput(inputName, why);
-  if (!input) {
-    complain("Cannot open .cdb input file", why);
-    return Ending::noInput;
-  }
-
-  // A file that is no CDB file at all (a map, an image or a source given by mistake)
-  // leaves the command file it would replace alone.
-  LineReader reader(input.get());
-  if (!startsAsCdb(reader)) {
-    std::rewind(input.get());
-    return refuseInput(inputName, input.get());
-  }
-
-  // Read the linker map, when one is named, before anything is written.
+// An input that is no CDB file, said in one line; a linker map is pointed to --map.
+ExitCode refuseInput(const char* inputName, std::FILE* input) {
+  Diagnostics refusal;
+  refusal.add(Diagnostic::Kind::failure, notCdbMessage(inputName));
+  std::string text;
   LinkerMap map;
-  if (request.mapName && !readMap(request.mapName, map)) return Ending::noInput;
-
-  // Create the command file, never over the input itself nor over the map, which are
-  // only read.
-  OutputNames names = deriveOutputNames(inputName);
-  if (request.outputName) names.commandFile = request.outputName;
-  if (request.imageName) names.image = request.imageName;
-  std::string refusal = refusalOf(inputName, request.mapName, names);
-  if (!refusal.empty()) {
-    complain("Cannot open .dvk output file", refusal);
-    return Ending::noOutput;
+  std::rewind(input);
+  if (readRest(input, text) && map.read(text)) {
+    refusal.add(Diagnostic::Kind::note, "  it is a linker map: torvane --map " +
+                                            std::string(inputName) + " " +
+                                            deriveOutputNames(inputName).cdb);
   }
-  OutputFile file;
-  if (!file.create(names.commandFile)) {
-    complain("Cannot open .dvk output file", std::strerror(errno));
-    return Ending::noOutput;
-  }
+  show(refusal, inputName, stderr);
+  return ExitCode::failure;
+}
 
-  ConversionOptions options;
-  options.inputName = inputName;
+// Reads the linker map `name` into `map`; the exit code when it cannot be used.
+std::optional<ExitCode> readMap(const char* name, LinkerMap& map) {
+  std::string why;
+  InputFile input = openInput(name, why);
+  if (!input) return fail(ExitCode::noInput, "Cannot open .map input file", why);
+  std::string text;
+  if (!readRest(input.get(), text)) {
+    return fail(ExitCode::noInput, "Cannot read .map input file", std::strerror(errno));
+  }
+  if (map.read(text)) return std::nullopt;
+  Diagnostics notMap;
+  notMap.add(Diagnostic::Kind::failure, std::string(name) + " is not a linker map; nothing was written");
+  show(notMap, {}, stderr);
+  return ExitCode::noInput;
+}
+
+// What the conversion needs to know of the request and the files around the input.
+ConvertOptions optionsOf(const Request& request, const OutputNames& names, const LinkerMap& map) {
+  ConvertOptions options;
+  options.inputName = request.inputName;
   options.image = names.image;
   options.keepGoing = request.keepGoing;
   if (request.mapName) {
@@ -465,62 +145,91 @@ Ending convertFile(const Request& request) {
     // Without a map named, a map beside the input is pointed out where bp is missing.
     std::error_code ec;
     if (std::filesystem::is_regular_file(pathOf(names.map), ec)) {
-      options.mapHint = "  Or name the linker map: torvane --map " + names.map + " " + inputName;
+      options.mapHint = "  Or name the linker map: torvane --map " + names.map + " " +
+                        request.inputName;
     }
   }
-  FileSink sink(file);
-  Conversion conversion = convert(reader, options, sink);
-  sink.close();
-  if (!sink.error().empty()) conversion.writeFailed = true;
+  return options;
+}
 
-  show(conversion.diagnostics, inputName);
-  if (conversion.outcome == Outcome::readError) {
-    complain("Cannot read .cdb input file", conversion.readError);
-  } else if (conversion.outcome == Outcome::outOfMemory) {
-    complain("Cannot convert .cdb input file", std::strerror(ENOMEM));
+// Converts the input into the command file and says how it went.
+ExitCode convertInto(LineReader& reader, const Request& request, const OutputNames& names,
+                     const LinkerMap& map, const Diagnostics& said) {
+  CommandFileOutput output;
+  std::string why;
+  if (!output.open(names.commandFile, why)) {
+    return fail(ExitCode::noOutput, "Cannot open .dvk output file", why);
   }
-  if (conversion.writeFailed) complain("Cannot write .dvk output file", sink.error());
-  std::size_t warnings = said.count(Diagnostic::Kind::warning) +
-                         conversion.diagnostics.count(Diagnostic::Kind::warning);
-  return endingOf(conversion, request.fatalWarnings, warnings);
+  ConvertResult result = convert(reader, optionsOf(request, names, map), output);
+  if (!output.finish(why)) result.writeFailed = true;
+
+  show(result.diagnostics, request.inputName);
+  ExitCode code = exitCodeOf(result, request.fatalWarnings, said.count(Diagnostic::Kind::warning));
+  if (result.outcome == Outcome::readError) {
+    fail(code, "Cannot read .cdb input file", result.readError);
+  } else if (result.outcome == Outcome::outOfMemory) {
+    fail(code, "Cannot convert .cdb input file", std::strerror(ENOMEM));
+  }
+  if (result.writeFailed) fail(code, "Cannot write .dvk output file", why);
+  return code;
+}
+
+// The run on one input file, in order.
+ExitCode run(const Request& request) {
+  const char* inputName = request.inputName;
+  if (!request.quiet) {
+    for (const char* line : kBanner) say(line);
+  }
+  Diagnostics said;  // what is said of the command line
+  for (std::string_view name : request.extra) {
+    said.addAboutCommandLine(Diagnostic::Kind::warning,
+                             "extra argument " + std::string(name) + " ignored");
+  }
+  show(said, inputName);
+
+  // The input must open; nothing is created when it cannot.
+  std::string why;
+  InputFile input = openInput(inputName, why);
+  if (!input) return fail(ExitCode::noInput, "Cannot open .cdb input file", why);
+  LineReader reader(input.get());
+  if (!startsAsCdb(reader)) return refuseInput(inputName, input.get());
+
+  // The map, when one is named, is read before anything is written.
+  LinkerMap map;
+  if (request.mapName) {
+    if (std::optional<ExitCode> unusable = readMap(request.mapName, map)) return *unusable;
+  }
+
+  OutputNames names = deriveOutputNames(inputName);
+  if (request.outputName) names.commandFile = request.outputName;
+  if (request.imageName) names.image = request.imageName;
+  std::string refusal = refusalOf(inputName, request.mapName, names);
+  if (!refusal.empty()) return fail(ExitCode::noOutput, "Cannot open .dvk output file", refusal);
+  return convertInto(reader, request, names, map, said);
 }
 
 }  // namespace
 
-OutputNames deriveOutputNames(std::string_view inputName) {
-  std::size_t dot = inputName.rfind('.');
-  if (dot != std::string_view::npos && dot <= fileNameStart(inputName)) dot = std::string_view::npos;
-  std::string base(inputName.substr(0, dot));
-  return {base + ".dvk", base + ".ihx", base + ".map", base + ".cdb"};
-}
-
-const std::vector<Option>& commandLineOptions() { return kOptions; }
-
-std::string renderDiagnostics(const Diagnostics& diagnostics, std::string_view inputName) {
-  std::string text;
-  for (const Diagnostic& d : diagnostics) {
-    if (d.line > 0) {
-      text.append(inputName).append(":").append(std::to_string(d.line)).append(": ");
-      text.append(d.kind == Diagnostic::Kind::warning ? "warning: " : "error: ");
-    }
-    text.append(d.text).push_back('\n');
-  }
-  return text;
-}
-
-int exitCodeOf(const Conversion& conversion, bool fatalWarnings, std::size_t warnings) {
-  return exitCodeOf(endingOf(conversion, fatalWarnings, warnings));
+ExitCode exitCodeOf(const ConvertResult& result, bool fatalWarnings, std::size_t otherWarnings) {
+  // A command file not written whole outranks the rest.
+  if (result.writeFailed) return ExitCode::noOutput;
+  std::size_t warnings = otherWarnings + result.diagnostics.count(Diagnostic::Kind::warning) +
+                         result.diagnostics.count(Diagnostic::Kind::error);
+  if (fatalWarnings && warnings > 0) return ExitCode::failure;
+  bool converted = result.outcome == Outcome::complete || result.outcome == Outcome::skipped;
+  return converted ? ExitCode::success : ExitCode::failure;
 }
 
 int runTorvane(int argc, const char* const* argv) {
+  ExitCode code;
   try {
     Request request = parseArguments(argc, argv);
-    return exitCodeOf(request.action == Request::convert ? convertFile(request) : answer(request));
+    code = request.action == Request::Action::run ? run(request) : answer(request);
   } catch (const std::bad_alloc&) {
     // Memory ran out before the conversion began, or while its outcome was reported.
-    complain("torvane", std::strerror(ENOMEM));
-    return exitCodeOf(Ending::notConverted);
+    code = fail(ExitCode::failure, "torvane", std::strerror(ENOMEM));
   }
+  return static_cast<int>(code);
 }
 
 }  // namespace torvane

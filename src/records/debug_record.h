@@ -12,29 +12,20 @@
 
 namespace torvane {
 
-class CommandWriter;
-class Diagnostics;
-class Program;
-
 /// Whether a record list is searched by identity, chosen where the list is declared.
 enum class Lookup { none, byIdentity };
 
 /// The base of every record read from a CDB file: its identity, by which records are
-/// found, and the operation called without knowing the kind.
+/// found, and its place in the file. Nothing dispatches on the kind of a record: each
+/// list holds records of one kind, so a record carries no table of virtual functions.
 class DebugRecord {
  public:
   DebugRecord() = default;
-  virtual ~DebugRecord() = default;
   DebugRecord(const DebugRecord&) = delete;
   DebugRecord& operator=(const DebugRecord&) = delete;
 
   /// This record's identity, as a value that views its texts.
   RecordIdentity identity() const { return {name, scope, scopeName, block, level}; }
-
-  /// Writes this record's commands into `out`, reporting into `diagnostics`, with the
-  /// program's other records at hand; the base writes nothing and succeeds.
-  [[nodiscard]] virtual bool emit(CommandWriter& out, const Program& program,
-                                  Diagnostics& diagnostics);
 
   std::string_view name;
   std::string_view scopeName;
@@ -99,6 +90,8 @@ class RecordList {
   Iterator begin() const { return Iterator(head_); }
   Iterator end() const { return Iterator(nullptr); }
   bool empty() const { return head_ == nullptr; }
+  /// How many records the list holds.
+  std::size_t size() const { return size_; }
 
   /// Takes `record`, of exactly the list's kind, and keeps it after the others;
   /// duplicates are kept.
@@ -112,6 +105,7 @@ class RecordList {
       head_ = r;
     }
     tail_ = r;
+    ++size_;
     if constexpr (kSearched) index(*r);
   }
 
@@ -164,6 +158,7 @@ class RecordList {
 
   Record* head_ = nullptr;
   Record* tail_ = nullptr;
+  std::size_t size_ = 0;
   std::conditional_t<kSearched, PointerIndex<Record>, NoIndex> index_;
 };
 

@@ -15,12 +15,7 @@ class FunctionRecord : public SymbolRecord {
   /// Notes the current file as the source file, then reads the line as a symbol.
   [[nodiscard]] bool parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics);
 
-  /// Writes the FUNC (global) or SFUNC (file-static) range under the function's file,
-  /// then the function's own symbol line.
-  [[nodiscard]] bool emit(CommandWriter& out, const Program& program,
-                          Diagnostics& diagnostics) override;
-
-  std::string_view sourceFile;
+  std::string_view sourceFile;  ///< the file in effect when the record was read
   LinkedAddress endAddress;  ///< 0 until a link record gives the end
 };
 

@@ -7,7 +7,9 @@
 
 namespace torvane {
 
+class Diagnostics;
 class FieldScanner;
+class Program;
 
 /// A link record (an L record): binds addresses into records already read, or gives a
 /// source line's address. It is never stored, so its texts are views of its line.

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "cdb/field_scanner.h"
-#include "output/command_writer.h"
 #include "records/program.h"
 
 namespace torvane {
@@ -15,11 +14,6 @@ bool ModuleRecord::parse(FieldScanner& scanner, Program& program, Diagnostics&) 
   fileName = program.keep(std::string(moduleName) + ".c");
   // Functions read from here on belong to this module: they note the current file.
   program.enterFile(name);
-  return true;
-}
-
-bool ModuleRecord::emit(CommandWriter& out, const Program&, Diagnostics&) {
-  out.enterFile(fileName);
   return true;
 }
 

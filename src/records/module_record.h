@@ -6,7 +6,9 @@
 
 namespace torvane {
 
+class Diagnostics;
 class FieldScanner;
+class Program;
 
 /// A compilation module (an M record).
 class ModuleRecord : public DebugRecord {
@@ -16,11 +18,7 @@ class ModuleRecord : public DebugRecord {
   /// Reads the module name (up to a "$") and makes it the current file at once.
   [[nodiscard]] bool parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics);
 
-  /// Declares the module's C source file.
-  [[nodiscard]] bool emit(CommandWriter& out, const Program& program,
-                          Diagnostics& diagnostics) override;
-
-  std::string_view fileName;
+  std::string_view fileName;  ///< the module's C source file
 };
 
 }  // namespace torvane

@@ -1,7 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <string>
+#include <deque>
 #include <string_view>
 
 #include "records/debug_record.h"
@@ -9,21 +10,30 @@
 
 namespace torvane {
 
-class CommandWriter;
 class FunctionRecord;
 class ModuleRecord;
 class StructRecord;
 class SymbolRecord;
 
 /// What a CDB file says of a program, as its records are read: the records of each
-/// kind in reading order, the source file in effect, and whether any symbol lives on
-/// the stack. The FILE and LINE lines that records give while they are read (a
-/// module's file, a source line's address) go to the command file at once, in reading
-/// order, ahead of its sections. See note [lines while reading] in program.cc.
+/// kind in reading order, the source files and line addresses in reading order, the
+/// source file in effect, and whether any symbol lives on the stack. Nothing of it is
+/// written here.
 class Program {
  public:
-  /// Reads into empty lists; the lines of reading go to `out`, which must be open.
-  explicit Program(CommandWriter& out);
+  /// The code address of a source line, as a line record gives it.
+  struct LineAddress {
+    int32_t line;
+    int32_t address;
+  };
+  /// The file in effect from the line address numbered `from` on (counted from 0 in
+  /// reading order), as a module or a line record of another file makes it.
+  struct FileChange {
+    std::size_t from;
+    std::string_view file;
+  };
+
+  Program();
   ~Program();
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
@@ -36,12 +46,19 @@ class Program {
   /// A copy of `text` that lives as long as the records.
   std::string_view keep(std::string_view text) { return arena_.copy(text); }
 
-  /// The source file in effect while reading: the file of the last module or line.
-  const std::string& currentFile() const { return currentFile_; }
-  /// Makes `name` the file in effect, under a FILE scope of that name.
+  /// The source file in effect while reading: the file of the last module or line. It
+  /// lives as long as the records.
+  std::string_view currentFile() const { return currentFile_; }
+  /// Makes `name` the file in effect.
   void enterFile(std::string_view name);
-  /// The code address of line `line` of source file `file`, as a LINE line in its scope.
+  /// The code address of line `line` of source file `file`, which becomes the file in
+  /// effect.
   void addLine(std::string_view file, int32_t line, int32_t address);
+
+  /// The line addresses in reading order, and the changes of the file in effect
+  /// between them. See note [lines while reading] in program.cc.
+  const std::deque<LineAddress>& lineAddresses() const { return lineAddresses_; }
+  const std::deque<FileChange>& fileChanges() const { return fileChanges_; }
 
  private:
   // Before the lists, so that it outlives the records made in it.
@@ -57,8 +74,9 @@ class Program {
   RecordList<StructRecord, Lookup::byIdentity> structures;
 
  private:
-  CommandWriter& out_;
-  std::string currentFile_;
+  std::string_view currentFile_;
+  std::deque<LineAddress> lineAddresses_;
+  std::deque<FileChange> fileChanges_;
 };
 
 }  // namespace torvane

@@ -37,7 +37,7 @@ std::string badFormatMessage(std::string_view line) {
 }
 
 // What follows the messages of a record that stops the reading.
-void notConverted(Diagnostics& diagnostics, std::size_t line) {
+void reportRejected(Diagnostics& diagnostics, std::size_t line) {
   diagnostics.add(Diagnostic::Kind::error, "this record was not converted", line);
 }
 
@@ -118,7 +118,7 @@ ReadResult readRecords(LineReader& input, Program& program, Diagnostics& diagnos
     if (dispatch(input, line, program, diagnostics)) continue;
     program.usesStackRelative = stackRelative;
     if (!keepGoing) {
-      notConverted(diagnostics, input.lineNumber());
+      reportRejected(diagnostics, input.lineNumber());
       result.end = ReadResult::End::rejected;
       return result;
     }

@@ -8,7 +8,9 @@
 
 namespace torvane {
 
+class Diagnostics;
 class FieldScanner;
+class Program;
 
 /// An address a record gives itself, which the link records of its identity replace.
 /// See note [binding every copy] in link_record.cc.
@@ -44,11 +46,6 @@ class SymbolRecord : public DebugRecord {
   /// Reads an S record's body: identity, type chain, address space, stack flag, address.
   /// A non-zero on-stack number marks the symbol, and the program, stack-relative.
   [[nodiscard]] bool parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics);
-
-  /// Writes the DEF or DEFS line (a REM note for a register variable), after entering
-  /// the file or function scope it needs.
-  [[nodiscard]] bool emit(CommandWriter& out, const Program& program,
-                          Diagnostics& diagnostics) override;
 
   /// Reads a type chain from just after its "(" through its ")" into `size`, `typeText`
   /// and, for a structure member, `structTag`; false when the chain is not understood.

@@ -12,6 +12,16 @@ bool OutputFile::create(const std::string& path) {
   return fd_ >= 0;
 }
 
+bool OutputFile::createBeside(const std::string& target, std::string& name) {
+  close();
+  fd_ = torvane::createBeside(target, name);
+  return fd_ >= 0;
+}
+
+bool OutputFile::takePermissionsOf(const std::string& model) {
+  return fd_ >= 0 && copyPermissions(fd_, model);
+}
+
 bool OutputFile::write(std::string_view bytes) {
   const char* p = bytes.data();
   std::size_t left = bytes.size();

@@ -19,13 +19,18 @@ class OutputFile {
   /// Creates the file, or truncates it; false when it cannot (errno tells why).
   [[nodiscard]] bool create(const std::string& path);
 
+  /// Creates a new file beside `target`, whose name it returns in `name`; false when
+  /// it cannot (errno tells why).
+  [[nodiscard]] bool createBeside(const std::string& target, std::string& name);
+
+  /// Gives the file the permissions of the file `model`; false when it cannot.
+  bool takePermissionsOf(const std::string& model);
+
   /// Writes all of `bytes`; false when the system refuses (errno tells why).
   [[nodiscard]] bool write(std::string_view bytes);
 
   /// Closes the file; false when closing reports a failure. Closing twice is harmless.
   bool close();
-
-  bool isOpen() const { return fd_ >= 0; }
 
  private:
   int fd_ = -1;

@@ -3,13 +3,18 @@
 #include <fcntl.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cwctype>
+#include <string>
 #include <system_error>
 
 #ifdef _WIN32
 #include <io.h>
+#include <process.h>
 #include <sys/stat.h>
+#include <windows.h>
 #else
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -59,6 +64,17 @@ bool isPlatformHelp(std::string_view argument) {
 #endif
 }
 
+namespace {
+
+// A name for a new file beside `target`, unlike the `attempt` names before it.
+std::string nameBeside(const std::string& target, unsigned attempt, long process) {
+  std::size_t start = fileNameStart(target);
+  return target.substr(0, start) + "." + target.substr(start) + "." + std::to_string(process) +
+         "-" + std::to_string(attempt) + ".tmp";
+}
+
+}  // namespace
+
 #ifdef _WIN32
 
 // Windows takes names in any script only through its wide-character calls.
@@ -70,6 +86,34 @@ int createForWriting(const std::string& name) {
   return _wopen(pathOf(name).c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_TEXT,
                 _S_IREAD | _S_IWRITE);
 }
+
+int createBeside(const std::string& target, std::string& name) {
+  for (unsigned attempt = 0;; ++attempt) {
+    name = nameBeside(target, attempt, _getpid());
+    int descriptor = _wopen(pathOf(name).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_TEXT,
+                            _S_IREAD | _S_IWRITE);
+    if (descriptor >= 0 || errno != EEXIST || attempt == 1000) return descriptor;
+  }
+}
+
+bool canWrite(const std::string& name) {
+  int descriptor = _wopen(pathOf(name).c_str(), _O_WRONLY);
+  if (descriptor < 0) return false;
+  _close(descriptor);
+  return true;
+}
+
+bool copyPermissions(int, const std::string&) { return true; }  // a new file may be written
+
+bool replaceFile(const std::string& from, const std::string& to) {
+  if (MoveFileExW(pathOf(from).c_str(), pathOf(to).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    return true;
+  }
+  errno = EACCES;
+  return false;
+}
+
+void removeFile(const std::string& name) { _wremove(pathOf(name).c_str()); }
 
 long writeSome(int descriptor, const char* bytes, std::size_t size) {
   // One call takes at most what an unsigned int counts; the caller writes the rest.
@@ -86,6 +130,33 @@ std::FILE* openForReading(const std::string& name) { return std::fopen(name.c_st
 int createForWriting(const std::string& name) {
   return ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
 }
+
+int createBeside(const std::string& target, std::string& name) {
+  for (unsigned attempt = 0;; ++attempt) {
+    name = nameBeside(target, attempt, static_cast<long>(getpid()));
+    // Made as any new file is made: the permissions the user's umask leaves.
+    int descriptor = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (descriptor >= 0 || errno != EEXIST || attempt == 1000) return descriptor;
+  }
+}
+
+bool canWrite(const std::string& name) {
+  int descriptor = ::open(name.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+  if (descriptor < 0) return false;
+  ::close(descriptor);
+  return true;
+}
+
+bool copyPermissions(int descriptor, const std::string& model) {
+  struct stat status {};
+  return ::stat(model.c_str(), &status) == 0 && ::fchmod(descriptor, status.st_mode & 07777) == 0;
+}
+
+bool replaceFile(const std::string& from, const std::string& to) {
+  return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+void removeFile(const std::string& name) { ::unlink(name.c_str()); }
 
 long writeSome(int descriptor, const char* bytes, std::size_t size) {
   return static_cast<long>(::write(descriptor, bytes, size));

@@ -34,6 +34,26 @@ std::FILE* openForReading(const std::string& name);
 /// written reaches it as CR LF.
 int createForWriting(const std::string& name);
 
+/// Creates a new file for writing in the folder of `target`, named after it with a
+/// part of its own, never over another file; its descriptor, or -1 (errno tells why),
+/// and its name in `name`. Text mode on Windows, as createForWriting.
+int createBeside(const std::string& target, std::string& name);
+
+/// True when the existing file `name` can be opened for writing (errno tells why not);
+/// it is left unchanged.
+bool canWrite(const std::string& name);
+
+/// Gives the file of `descriptor` the permissions of the file `model`, where the system
+/// has such permissions; false when it cannot.
+bool copyPermissions(int descriptor, const std::string& model);
+
+/// Puts the file `from` in the place of `to`, replacing it in one step; false when it
+/// cannot (errno tells why).
+bool replaceFile(const std::string& from, const std::string& to);
+
+/// Removes the file `name`, if it can.
+void removeFile(const std::string& name);
+
 /// Hands some of `size` bytes to the descriptor; how many it took, or -1 (errno tells
 /// why).
 long writeSome(int descriptor, const char* bytes, std::size_t size);

@@ -19,6 +19,7 @@
 
 #include "torvane/converter.h"
 #include "driver/driver.h"
+#include "torvane/diagnostics.h"
 #include "expected_text.h"
 #include "tool_run.h"
 
@@ -92,15 +93,15 @@ struct CaseRun {
 
 // The case converted in memory as the command line converts case.cdb.
 CaseRun runInMemory(const std::string& input) {
-  ConversionOptions options;
+  ConvertOptions options;
   options.inputName = "case.cdb";
   options.image = "case.ihx";
   std::string dvk;
-  Conversion conversion = convert(input, options, dvk);
+  ConvertResult conversion = convert(input, options, dvk);
   EXPECT_FALSE(conversion.outcome == Outcome::readError ||
                conversion.outcome == Outcome::outOfMemory || conversion.writeFailed);
   CaseRun r;
-  r.exitCode = exitCodeOf(conversion, false, 0);
+  r.exitCode = static_cast<int>(exitCodeOf(conversion, false));
   // An input that is no CDB file is refused on standard error alone.
   std::string& said = conversion.outcome == Outcome::notCdb ? r.err : r.messages;
   said = renderDiagnostics(conversion.diagnostics, "case.cdb");

@@ -1,4 +1,6 @@
 #include "driver/driver.h"
+#include "driver/files.h"
+#include "driver/options.h"
 
 #include <gtest/gtest.h>
 

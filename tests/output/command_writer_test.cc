@@ -14,7 +14,7 @@ namespace {
 // A writer, opened, whose lines are kept in `out`.
 class CommandWriterTest : public ::testing::Test {
  protected:
-  CommandWriterTest() { writer.open(); }
+  CommandWriterTest() { writer.header(); }
   std::string written() const { return out.substr(kHeader.size()); }
 
   std::string out;
@@ -22,28 +22,31 @@ class CommandWriterTest : public ::testing::Test {
   CommandWriter writer{sink};
 };
 
-TEST_F(CommandWriterTest, OpenWritesTheHeader) { EXPECT_EQ(kHeader, out); }
+TEST_F(CommandWriterTest, HeaderOpensTheFile) { EXPECT_EQ(kHeader, out); }
 
+// Numbers in decimal and, as "0x" and lower-case digits, in hexadecimal: a line
+// address writes its line in decimal and its address in hexadecimal.
 struct NumberRow {
   int32_t value;
-  int base;
-  const char* text;
+  const char* line;
 };
 
 const NumberRow kNumberRows[] = {
-    {255, 16, "0xff"},      {0, 16, "0x0"},       {4660, 16, "0x1234"},
-    {-8, 16, "0xfffffff8"}, {-1, 16, "0xffffffff"}, {INT32_MIN, 16, "0x80000000"},
-    {INT32_MAX, 16, "0x7fffffff"}, {-8, 10, "-8"}, {-1, 10, "-1"},
-    {42, 10, "42"},         {42, 8, "42"},        {INT32_MIN, 10, "-2147483648"},
+    {255, "LINE 255 C:0xff"},
+    {0, "LINE 0 C:0x0"},
+    {4660, "LINE 4660 C:0x1234"},
+    {-8, "LINE -8 C:0xfffffff8"},
+    {-1, "LINE -1 C:0xffffffff"},
+    {INT32_MIN, "LINE -2147483648 C:0x80000000"},
+    {INT32_MAX, "LINE 2147483647 C:0x7fffffff"},
 };
 
-TEST_F(CommandWriterTest, WriteNumber) {
+TEST_F(CommandWriterTest, NumbersInTheirBases) {
   for (const NumberRow& r : kNumberRows) {
-    SCOPED_TRACE(r.text);
+    SCOPED_TRACE(r.line);
     out.clear();
-    writer.writeNumber(r.value, r.base);
-    writer.endLine();
-    EXPECT_EQ(std::string(r.text) + "\n", out);
+    writer.lineAddress(r.value, r.value);
+    EXPECT_EQ(std::string(r.line) + "\n", out);
   }
 }
 
@@ -62,16 +65,50 @@ const SpaceRow kSpaceRows[] = {
     {'R', 0, "c:0x0"},
 };
 
-TEST_F(CommandWriterTest, WriteSpaceAddress) {
+TEST_F(CommandWriterTest, SymbolsAtTheirPages) {
   for (const SpaceRow& r : kSpaceRows) {
     SCOPED_TRACE(std::string("letter ") + std::to_string(static_cast<unsigned char>(r.space)));
     out.clear();
-    writer.writeSpaceAddress(r.space, r.address);
-    writer.writeText(" ");
-    writer.writeNumber(r.address, 10);  // the stream is back to decimal
-    writer.endLine();
-    EXPECT_EQ(std::string(r.text) + " " + std::to_string(r.address) + "\n", out);
+    writer.symbol(true, "x", r.space, r.address, "U08");
+    writer.symbol(false, "y", r.space, r.address, "S16");
+    EXPECT_EQ("DEF x " + std::string(r.text) + " %U08\nDEFS y " + r.text + " %S16\n", out);
   }
+}
+
+// Every other kind of line, as the debugger reads it.
+TEST_F(CommandWriterTest, LinesOfEachKind) {
+  writer.section("Symbols");
+  writer.functionRange(false, "main", 0x64, 0x7a);
+  writer.functionRange(true, "tick", 0x20, 0x2f);
+  writer.stackSymbol(false, "i", -2, "S16");
+  writer.stackSymbol(false, "j", 0, "S16");
+  writer.stackSymbol(true, "k", INT32_MIN, "U08");
+  writer.registerNote("n", "[r6,r7]");
+  writer.registerNote("t", "");
+  writer.structureStart("point");
+  writer.structureMember(2, "y", ">*S08[2]");
+  writer.structureEnd(4);
+  writer.framePointer(0x21);
+  writer.load("out/prog.ihx");
+  EXPECT_EQ(
+      "REM Symbols\nFUNC main C:0x64\nENDF C:0x7a\nSFUNC tick C:0x20\nENDF C:0x2f\n"
+      "DEFS i bp-0x2 %S16\nDEFS j bp+0x0 %S16\nDEF k bp-0x80000000 %U08\nREM n [r6,r7]\n"
+      "REM t\nSTRUCT 0 point\nDEFT 0x2 y %>*S08[2]\nENDS 4\nDEFREG bp 0:0x21 1\n"
+      "LOAD out/prog.ihx\n",
+      written());
+  // The range lines open no function scope: nothing closes them.
+  writer.trailer();
+  EXPECT_EQ("MODE 2", written().substr(written().size() - 6));
+  EXPECT_EQ(std::string::npos, written().find("ENDF\n"));
+}
+
+TEST(CommandFileStartTest, RecognisesACommandFile) {
+  EXPECT_TRUE(CommandWriter::startsCommandFile(CommandWriter::kHeader));
+  EXPECT_TRUE(CommandWriter::startsCommandFile("CLEARLINEINFO Y\r\nRADIX 10\r\n"));
+  EXPECT_TRUE(CommandWriter::startsCommandFile("CLEARLINEINFO Y"));
+  EXPECT_FALSE(CommandWriter::startsCommandFile("CLEARLINEINFO Y2\n"));
+  EXPECT_FALSE(CommandWriter::startsCommandFile("/* Blinks an LED */\n"));
+  EXPECT_FALSE(CommandWriter::startsCommandFile(""));
 }
 
 // A scope script: "F name" enters a file, "f name" a function, "C" closes; a name may be
@@ -106,49 +143,45 @@ TEST(CommandWriterScopeTest, Scopes) {
     std::string out;
     TextSink sink(out);
     CommandWriter writer(sink);
-    writer.open();
+    writer.header();
     for (const std::string& step : r.steps) {
       std::string name = step.size() > 2 ? step.substr(2) : "";
       if (step[0] == 'F') writer.enterFile(name);
       if (step[0] == 'f') writer.enterFunction(name);
-      if (step[0] == 'C') writer.close();
+      if (step[0] == 'C') writer.trailer();
     }
     EXPECT_EQ(r.lines, out.substr(kHeader.size()));
   }
 }
 
-TEST_F(CommandWriterTest, CloseEndsWithoutLineEndAndOnlyOnce) {
+TEST_F(CommandWriterTest, TrailerEndsWithoutLineEndAndOnlyOnce) {
   writer.enterFile("a.c");
   writer.enterFunction("f");
-  writer.close();
-  writer.close();
-  writer.writeText("late");
-  writer.endLine();
+  writer.trailer();
+  writer.trailer();
+  writer.section("late");
   EXPECT_EQ("FILE a.c\nFUNC f\nENDF\nENDFILE\nMODE 2", written());
 }
 
-// Each line reaches the sink when it is ended, a line being composed does not; a
-// writer never opened writes nothing.
-TEST(CommandWriterSinkTest, LinesReachTheSinkWhenEnded) {
+// Each line reaches the sink as soon as it is complete; a writer without its header
+// writes nothing.
+TEST(CommandWriterSinkTest, LinesReachTheSinkWhenComplete) {
   std::string never;
   {
     TextSink sink(never);
     CommandWriter writer(sink);
-    writer.writeText("lost");
-    writer.endLine();
-    writer.close();
+    writer.section("lost");
+    writer.trailer();
   }
   EXPECT_EQ("", never);
 
   std::string out;
   TextSink sink(out);
   CommandWriter writer(sink);
-  writer.open();
+  writer.header();
   writer.enterFunction("main");
-  writer.writeText("REM");
   EXPECT_EQ(kHeader + "FUNC main\n", out);
-  writer.dropLine();
-  writer.close();
+  writer.trailer();
   EXPECT_EQ(kHeader + "FUNC main\nENDF\nMODE 2", out);
 }
 
@@ -165,14 +198,12 @@ class RefusingSink : public LineSink {
 TEST(CommandWriterSinkTest, NothingFollowsARefusedLine) {
   RefusingSink sink;
   CommandWriter writer(sink);
-  writer.open();
+  writer.header();
   EXPECT_FALSE(writer.failed());
-  writer.writeText("REM refused");
-  writer.endLine();
+  writer.section("refused");
   EXPECT_TRUE(writer.failed());
-  writer.writeText("REM after");
-  writer.endLine();
-  writer.close();
+  writer.section("after");
+  writer.trailer();
   EXPECT_TRUE(writer.failed());
   EXPECT_EQ((std::vector<std::string>{kHeader, "REM refused\n"}), sink.taken);
 }

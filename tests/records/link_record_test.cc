@@ -85,9 +85,9 @@ TEST_F(LinkRecordTest, LinesAndOtherKinds) {
   for (const LineRow& r : rows) {
     SCOPED_TRACE(r.line);
     messages.clear();
-    std::size_t before = out.size();
+    std::size_t before = linesOfReading().size();
     EXPECT_EQ(r.ok, parseLine(r.line));
-    EXPECT_EQ(r.written, out.substr(before));
+    EXPECT_EQ(r.written, linesOfReading().substr(before));
     EXPECT_EQ(r.message, messages);
   }
 }

@@ -30,9 +30,9 @@ TEST_F(ModuleRecordTest, SwitchesTheFileAtOnce) {
   };
   for (const ModuleRow& r : rows) {
     SCOPED_TRACE(r.line);
-    std::size_t before = out.size();
+    std::size_t before = linesOfReading().size();
     ASSERT_TRUE(parseLine(r.line));
-    EXPECT_EQ(r.writtenWhileRead, out.substr(before));
+    EXPECT_EQ(r.writtenWhileRead, linesOfReading().substr(before));
     EXPECT_EQ(r.name, program.currentFile());
     ASSERT_FALSE(program.modules.empty());
     const ModuleRecord* module = &lastOf(program.modules);
@@ -75,38 +75,6 @@ TEST_F(FunctionRecordTest, FailsWhereTheSymbolFails) {
   EXPECT_FALSE(parseLine("F:G$f$0$0({2}DF,SZ:S),C,0,0,0,0,0"));
   EXPECT_EQ("Unknown type specifier Z\nFailed definition of symbol f\n", messages);
   EXPECT_TRUE(program.functions.empty());
-}
-
-struct FunctionEmitRow {
-  const char* line;
-  const char* current;  // the file current when the function is emitted
-  const char* written;
-  bool ok;
-};
-
-TEST_F(FunctionRecordTest, EmitsItsRangeUnderItsFile) {
-  const FunctionEmitRow rows[] = {
-      {"F:G$main$0$0({2}DF,SI:S),C,0,0,0,0,0", "main.c",
-       "ENDFILE\nFILE main\nFUNC main C:0x0\nENDF C:0x0\nDEF main c:0x0 %S16\n", true},
-      {"F:G$main$0$0({2}DF,SI:S),C,0,0,0,0,0", "main",
-       "FUNC main C:0x0\nENDF C:0x0\nDEF main c:0x0 %S16\n", true},
-      {"F:Futil$tick$0$0({2}DF,SV:S),C,0,0,0,0,0", "main",
-       "ENDFILE\nFILE util\nSFUNC tick C:0x0\nENDF C:0x0\nDEFS tick c:0x0 %X08\n", true},
-      {"F:Lmain$bad$0$0({2}DF,SV:S),C,0,0,0,0,0", "main", "", false},
-  };
-  for (const FunctionEmitRow& r : rows) {
-    SCOPED_TRACE(r.line);
-    MemoryProgram m;
-    ASSERT_TRUE(m.parseLine("M:main"));
-    ASSERT_TRUE(m.parseLine(r.line));
-    m.program.enterFile(r.current);
-    m.writer.enterFunction("open");  // an open function scope is closed first
-    std::size_t before = m.out.size();
-    EXPECT_EQ(r.ok, m.emitEach(m.program.functions));
-    // The open function scope is closed before anything else, even for a bad scope.
-    EXPECT_EQ("ENDF\n" + std::string(r.written), m.out.substr(before));
-    EXPECT_EQ(r.ok ? "" : "Bad function scope L\n", m.messages);
-  }
 }
 
 }  // namespace

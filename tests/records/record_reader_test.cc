@@ -93,7 +93,7 @@ TEST_F(RecordReaderTest, EmptyInputIsAccepted) {
   EXPECT_EQ(ReadResult::End::complete, readRecords(input, program, diagnostics).end);
   noteMessages();
   EXPECT_EQ("", messages);
-  EXPECT_EQ("", written());
+  EXPECT_EQ("", linesOfReading());
 }
 
 }  // namespace

@@ -2,17 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <functional>
-#include <random>
 #include <string>
 #include <vector>
 
-#include "torvane/converter.h"
-#include "driver/driver.h"
 #include "program_fixture.h"
 #include "records/symbol_record.h"
-#include "tool_run.h"
 
 namespace torvane {
 
@@ -77,7 +71,7 @@ TEST_F(StructRecordTest, ParsesTagFileAndMembers) {
     EXPECT_EQ(0, s->level);
     EXPECT_EQ(r.size, s->size);
     EXPECT_EQ(r.members, membersOf(*s));
-    EXPECT_FALSE(s->emitted);
+    EXPECT_EQ(program.structures.size() - 1, s->ordinal);
   }
   EXPECT_EQ("", messages);
 }
@@ -89,226 +83,6 @@ TEST_F(StructRecordTest, FailedMemberFailsTheStructure) {
       "Failed definition of structure pt\n",
       messages);
   EXPECT_TRUE(program.structures.empty());
-}
-
-// The emission order of structures, as a plain recursive walk writes it: the reference
-// the iterative walk must agree with on every graph.
-std::string recursiveOrder(const std::vector<std::string>& tags,
-                           const std::vector<std::vector<std::string>>& refs) {
-  std::vector<bool> emitted(tags.size());
-  std::string out;
-  std::function<bool(std::size_t)> emit = [&](std::size_t i) {
-    if (emitted[i]) return true;
-    emitted[i] = true;
-    for (const std::string& ref : refs[i]) {
-      std::size_t j = 0;
-      while (j < tags.size() && tags[j] != ref) ++j;
-      if (j == tags.size()) {
-        out += "!" + ref + " in " + tags[i] + "\n";
-        return false;
-      }
-      if (!emit(j)) return false;
-    }
-    out += tags[i] + "\n";
-    return true;
-  };
-  for (std::size_t i = 0; i < tags.size(); ++i) {
-    if (!emit(i)) break;
-  }
-  return out;
-}
-
-// A random set of structures of one file, each with up to three members, most naming
-// one of six tags (or a tag that no structure has), as CDB text; `refs` gets the tags
-// each structure's members name, in member order.
-std::string randomStructures(std::mt19937& random, std::vector<std::string>& tags,
-                             std::vector<std::vector<std::string>>& refs) {
-  std::size_t count = 1 + random() % 7;
-  tags.clear();
-  refs.assign(count, {});
-  std::string cdb;
-  for (std::size_t i = 0; i < count; ++i) tags.push_back("s" + std::to_string(random() % 6));
-  for (std::size_t i = 0; i < count; ++i) {
-    cdb += "T:Fm$" + tags[i] + "[";
-    std::size_t members = random() % 4;
-    for (std::size_t k = 0; k < members; ++k) {
-      bool plain = random() % 3 == 0;
-      std::string ref = random() % 15 == 0 ? "u" : "s" + std::to_string(random() % 6);
-      cdb += "({" + std::to_string(k) + "}S:S$m" + std::to_string(k) + "$0$0(";
-      cdb += plain ? "{1}SC:U" : "{3}DG,ST" + ref + ":S";
-      cdb += "),Z,0,0)";
-      if (!plain) refs[i].push_back(ref);
-    }
-    cdb += "]\n";
-  }
-  return cdb;
-}
-
-TEST(StructOrderTest, AgreesWithTheRecursiveWalkOnRandomGraphs) {
-  std::mt19937 random(20261208);
-  for (int round = 0; round < 2000; ++round) {
-    std::vector<std::string> tags;
-    std::vector<std::vector<std::string>> refs;
-    std::string cdb = randomStructures(random, tags, refs);
-
-    MemoryProgram m;
-    ASSERT_TRUE(m.readAll(cdb));
-    bool ok = m.emitEach(m.program.structures);
-
-    // Reduce the command lines to the same shorthand as the reference.
-    const std::string written = m.written();
-    const std::string& said = m.messages;
-    std::string order;
-    std::size_t at = 0;
-    while (at < written.size()) {
-      std::size_t end = written.find('\n', at);
-      std::string line = written.substr(at, end - at);
-      if (line.rfind("STRUCT 0 ", 0) == 0) order += line.substr(9) + "\n";
-      at = end + 1;
-    }
-    // "Undefined datatype X in struct Y" becomes "!X in Y".
-    const std::string kUndefined = "Undefined datatype ";
-    const std::string kIn = " in struct ";
-    if (!said.empty()) {
-      ASSERT_EQ(0u, said.find(kUndefined));
-      std::string detail = said.substr(kUndefined.size());
-      order += "!" + detail.replace(detail.find(kIn), kIn.size(), " in ");
-    }
-    SCOPED_TRACE(cdb);
-    EXPECT_EQ(recursiveOrder(tags, refs), order);
-    EXPECT_EQ(said.empty(), ok);
-  }
-}
-
-// A chain far deeper than any call stack: s0 refers to s1, s1 to s2, and so on, so
-// the first structure's emission must first write all the others, last first.
-TEST(StructOrderTest, MillionDeepChainIsWrittenWithoutRecursion) {
-  const int kDepth = 1000000;
-  std::string cdb;
-  for (int i = 0; i < kDepth; ++i) {
-    cdb += "T:Fm$s" + std::to_string(i) + "[({0}S:S$n$0$0({3}DG,STs" +
-           std::to_string(i + 1 < kDepth ? i + 1 : 0) + ":S),Z,0,0)]\n";
-  }
-  MemoryProgram m;
-  ASSERT_TRUE(m.readAll(cdb));
-  ASSERT_TRUE(m.emitEach(m.program.structures));
-
-  std::string expected;
-  for (int i = kDepth - 1; i >= 0; --i) {
-    expected += "STRUCT 0 s" + std::to_string(i) + "\nDEFT 0x0 n %>*s" +
-                std::to_string(i + 1 < kDepth ? i + 1 : 0) + "\nENDS 3\n";
-  }
-  EXPECT_TRUE(expected == m.written());
-}
-
-// The input without the lines whose numbers are in `lines`.
-std::string without(const std::string& cdb, const std::vector<std::size_t>& lines) {
-  std::string kept;
-  std::size_t number = 0;
-  for (const std::string& line : linesOf(cdb)) {
-    if (std::find(lines.begin(), lines.end(), ++number) == lines.end()) kept += line + "\n";
-  }
-  return kept;
-}
-
-struct KeepGoingRun {
-  Conversion conversion;
-  std::string dvk;
-  std::string messages;
-  std::vector<std::size_t> leftOut;  // the lines of the structures named as left out
-};
-
-KeepGoingRun convertKeepingGoing(const std::string& cdb, bool keepGoing = true) {
-  ConversionOptions options;
-  options.inputName = "p.cdb";
-  options.image = "p.ihx";
-  options.keepGoing = keepGoing;
-  KeepGoingRun r;
-  r.conversion = convert(cdb, options, r.dvk);
-  r.messages = renderDiagnostics(r.conversion.diagnostics, "p.cdb");
-  for (const Diagnostic& d : r.conversion.diagnostics) {
-    if (d.kind == Diagnostic::Kind::warning && d.text.rfind("structure ", 0) == 0) {
-      r.leftOut.push_back(d.line);
-    }
-  }
-  return r;
-}
-
-// Under keep-going the structures left out are exactly those that cannot be written:
-// the command file is that of the input without them, which converts without a fault,
-// and putting any one of them back makes that input fail.
-void expectOnlyTheUnwritableLeftOut(const std::string& cdb) {
-  SCOPED_TRACE(cdb);
-  KeepGoingRun k = convertKeepingGoing(cdb);
-  KeepGoingRun rest = convertKeepingGoing(without(cdb, k.leftOut), false);
-  EXPECT_EQ(Outcome::converted, rest.conversion.outcome) << rest.messages;
-  EXPECT_EQ(rest.dvk, k.dvk);
-  EXPECT_EQ(k.leftOut.empty() ? Outcome::converted : Outcome::skipped, k.conversion.outcome);
-  for (std::size_t line : k.leftOut) {
-    std::vector<std::size_t> others = k.leftOut;
-    others.erase(std::find(others.begin(), others.end(), line));
-    EXPECT_EQ(Outcome::emitFailed, convertKeepingGoing(without(cdb, others), false).conversion.outcome)
-        << "line " << line << " could have been written";
-  }
-}
-
-struct LeftOutRow {
-  const char* what;
-  const char* cdb;
-  const char* messages;  // as the run prints them
-};
-
-const LeftOutRow kLeftOutRows[] = {
-    {"a structure that refers to one that cannot be written",
-     "T:Fm$b[({0}S:S$p$0$0({2}STnone:S),Z,0,0)]\nT:Fm$u[({0}S:S$q$0$0({2}STb:S),Z,0,0)]\n",
-     "Undefined datatype none in struct b\n"
-     "p.cdb:1: warning: structure b was left out from where it failed\n"
-     "p.cdb:2: warning: structure u was left out: it refers to structure b, which was left out\n"},
-    {"the same, the referring structure first",
-     "T:Fm$u[({0}S:S$q$0$0({2}STb:S),Z,0,0)]\nT:Fm$b[({0}S:S$p$0$0({2}STnone:S),Z,0,0)]\n",
-     "p.cdb:1: warning: structure u was left out: it refers to structure b, which was left out\n"
-     "Undefined datatype none in struct b\n"
-     "p.cdb:2: warning: structure b was left out from where it failed\n"},
-    {"a global of the type left out keeps its line",
-     "T:Fm$b[({0}S:S$p$0$0({2}STnone:S),Z,0,0)]\nT:Fm$u[({0}S:S$q$0$0({2}STb:S),Z,0,0)]\n"
-     "S:G$g$0$0({2}STu:S),E,0,0\nT:Fm$w[({0}S:S$r$0$0({1}SC:U),Z,0,0)]\n",
-     "Undefined datatype none in struct b\n"
-     "p.cdb:1: warning: structure b was left out from where it failed\n"
-     "p.cdb:2: warning: structure u was left out: it refers to structure b, which was left out\n"},
-    {"a cycle through a structure that cannot be written, and one that can",
-     "T:Fm$a[({0}S:S$x$0$0({3}DG,STb:S),Z,0,0)]\n"
-     "T:Fm$b[({0}S:S$y$0$0({3}DG,STa:S),Z,0,0)({3}S:S$z$0$0({2}STnone:S),Z,0,0)]\n"
-     "T:Fm$c[({0}S:S$v$0$0({3}DG,STd:S),Z,0,0)]\nT:Fm$d[({0}S:S$w$0$0({3}DG,STc:S),Z,0,0)]\n",
-     "p.cdb:1: warning: structure a was left out: it refers to structure b, which was left out\n"
-     "Undefined datatype none in struct b\n"
-     "p.cdb:2: warning: structure b was left out from where it failed\n"},
-    {"a tag whose first record is left out and second is not",
-     "T:Fm$t[({0}S:S$p$0$0({2}STnone:S),Z,0,0)]\nT:Fm$t[({0}S:S$q$0$0({1}SC:U),Z,0,0)]\n"
-     "T:Fm$u[({0}S:S$r$0$0({1}STt:S),Z,0,0)]\n",
-     "Undefined datatype none in struct t\n"
-     "p.cdb:1: warning: structure t was left out from where it failed\n"},
-};
-
-TEST(StructLeftOutTest, LeavesOutWhatCannotBeWritten) {
-  for (const LeftOutRow& r : kLeftOutRows) {
-    SCOPED_TRACE(r.what);
-    EXPECT_EQ(r.messages, convertKeepingGoing(r.cdb).messages);
-    expectOnlyTheUnwritableLeftOut(r.cdb);
-  }
-  // Without keep-going the first structure at fault is located, and nothing is left out.
-  KeepGoingRun stopped = convertKeepingGoing(kLeftOutRows[1].cdb, false);
-  EXPECT_EQ(Outcome::emitFailed, stopped.conversion.outcome);
-  EXPECT_EQ("Undefined datatype none in struct b\np.cdb:2: error: this record was not written\n",
-            stopped.messages);
-}
-
-TEST(StructLeftOutTest, LeavesOutWhatCannotBeWrittenOnRandomGraphs) {
-  std::mt19937 random(20261209);
-  for (int round = 0; round < 1500; ++round) {
-    std::vector<std::string> tags;
-    std::vector<std::vector<std::string>> refs;
-    expectOnlyTheUnwritableLeftOut(randomStructures(random, tags, refs));
-  }
 }
 
 }  // namespace

@@ -101,64 +101,6 @@ TEST_F(SymbolRecordTest, FailedChainNamesTheSymbol) {
   EXPECT_EQ("Failed definition of symbol cut\n", messages);
 }
 
-struct EmitRow {
-  std::vector<const char*> lines;
-  const char* written;
-  const char* message;
-};
-
-const EmitRow kEmitRows[] = {
-    {{"S:G$counter$0$0({2}SI:S),E,0,0"}, "DEF counter 0:0x0 %S16\n", ""},
-    {{"S:Lmain$i$1$1({2}SI:S),B,1,-2"}, "FUNC main\nDEFS i bp-0x2 %S16\n", ""},
-    {{"S:Fmain$count$0$0({1}SC:U),E,0,0"}, "FILE main\nDEFS count 0:0x0 %U08\n", ""},
-    {{"S:Lf$z$1$1({1}SC:U),B,1,0", "S:Lf$m$1$1({1}SC:U),B,1,-5", "S:Lf$p$1$1({1}SC:U),B,1,4"},
-     "FUNC f\nDEFS z bp+0x0 %U08\nDEFS m bp-0x5 %U08\nDEFS p bp+0x4 %U08\n", ""},
-    {{"S:Lf$m$1$1({1}SC:U),B,1,-2147483648"}, "FUNC f\nDEFS m bp-0x80000000 %U08\n", ""},
-    // A global changes no scope: it is written inside the function open before it.
-    {{"S:Lf$a$1$1({1}SC:U),B,1,1", "S:G$g$0$0({1}SC:U),F,0,32", "S:Lf$b$1$1({1}SC:U),B,1,2"},
-     "FUNC f\nDEFS a bp+0x1 %U08\nDEF g d:0x20 %U08\nDEFS b bp+0x2 %U08\n", ""},
-    {{"S:Lf$a$1$1({1}SC:U),E,0,1", "S:Lg$b$1$1({1}SC:U),E,0,2"},
-     "FUNC f\nDEFS a 0:0x1 %U08\nENDF\nFUNC g\nDEFS b 0:0x2 %U08\n", ""},
-    // A file static closes the function of its file left open before it; the next
-    // local opens that function again. In both dialects.
-    {{"S:Lm$x$1$1({1}SC:U),E,0,8", "S:Fm$s$0$0({1}SC:U),E,0,9", "S:Lm$y$1$1({1}SC:U),E,0,10"},
-     "FUNC m\nDEFS x 0:0x8 %U08\nENDF\nFILE m\nDEFS s 0:0x9 %U08\nFUNC m\n"
-     "DEFS y 0:0xa %U08\n", ""},
-    {{"S:Lm.f$x$1_0$1({1}SC:U),E,0,8", "S:Fm$s$0_0$0({1}SC:U),E,0,9"},
-     "FILE m\nFUNC f\nDEFS x 0:0x8 %U08\nENDF\nDEFS s 0:0x9 %U08\n", ""},
-    {{"S:Lm.f$x$1_0$1({1}SC:U),E,0,8", "S:Fn$s$0_0$0({1}SC:U),E,0,9"},
-     "FILE m\nFUNC f\nDEFS x 0:0x8 %U08\nENDF\nENDFILE\nFILE n\nDEFS s 0:0x9 %U08\n", ""},
-    {{"S:Fa.c$x$0$0({1}SC:U),E,0,1", "S:Fb.c$y$0$0({1}SC:U),E,0,2"},
-     "FILE a.c\nDEFS x 0:0x1 %U08\nENDFILE\nFILE b.c\nDEFS y 0:0x2 %U08\n", ""},
-    {{"S:G$pt$0$0({6}DA2d,DG,SC:S),A,0,16"}, "DEF pt d1:0x10 %>*S08[2]\n", ""},
-    // Locals of newer compilers are written under their module and function.
-    {{"S:Lutil.helper$t$1_0$1({1}SC:U),E,0,3", "S:Lutil.helper$u$1_0$1({1}SC:U),E,0,4"},
-     "FILE util\nFUNC helper\nDEFS t 0:0x3 %U08\nDEFS u 0:0x4 %U08\n", ""},
-    {{"S:Lutil.helper$t$1_0$1({1}SC:U),E,0,3", "S:Lmain.main$v$1_0$1({1}SC:U),E,0,4"},
-     "FILE util\nFUNC helper\nDEFS t 0:0x3 %U08\nENDF\nENDFILE\nFILE main\nFUNC main\n"
-     "DEFS v 0:0x4 %U08\n", ""},
-    {{"S:La.b.f$t$1_0$1({1}SC:U),E,0,3"}, "FILE a.b\nFUNC f\nDEFS t 0:0x3 %U08\n", ""},
-    // Register variables get a note, after their scope step.
-    {{"S:Lblink.recur$n$1_0$7({2}SI:S),R,0,0,[r6,r7]", "S:Lblink.recur$t$1_0$7({2}SI:S),R,0,0,[]",
-      "S:G$g$0_0$0({2}SI:S),R,0,0"},
-     "FILE blink\nFUNC recur\nREM n [r6,r7]\nREM t []\nREM g\n", ""},
-    {{"S:G$p1$0_0$0({1}SC:U),P,0,1"}, "DEF p1 d:0x1 %U08\n", ""},
-    {{"S:S$x$0$0({1}SC:S),Z,0,0"}, "", "Unknown symbol scope S\n"},
-    {{"S:Q$x$0$0({1}SC:S),Z,0,0"}, "", "Unknown symbol scope Q\n"},
-};
-
-TEST_F(SymbolRecordTest, EmitsItsLineInItsScope) {
-  for (const EmitRow& r : kEmitRows) {
-    SCOPED_TRACE(r.lines[0]);
-    MemoryProgram m;
-    for (const char* line : r.lines) ASSERT_TRUE(m.parseLine(line));
-    bool expected = *r.message == '\0';
-    EXPECT_EQ(expected, m.emitEach(m.program.symbols));
-    EXPECT_EQ(r.written, m.written());
-    EXPECT_EQ(r.message, m.messages);
-  }
-}
-
 }  // namespace
 
 }  // namespace torvane
