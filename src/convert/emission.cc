@@ -52,7 +52,17 @@ class Emission {
   const StructRecord* writeWithWhatItNeeds(const StructRecord& structure);
   void writeBlock(const StructRecord& structure);
   const StructRecord* structureNamed(std::string_view tag, std::string_view file) const;
+
+  // What is known of a tag that members name, by the first record of its identity.
+  struct Referred {
+    std::size_t kept = 0;                        // its records not left out
+    std::vector<const StructRecord*> referrers;  // the structures whose members name it
+  };
+  using Referrals = std::unordered_map<const StructRecord*, Referred>;
   void leaveOutUnwritableStructures();
+  Referrals settleStructuresLeftOut();
+  // The first record of the structure that `member` of `from` names, left out or not.
+  const StructRecord* firstOfTag(const SymbolRecord& member, const StructRecord& from) const;
   void defineFramePointer(const FramePointerInMap& bp);
 
   bool has(const StructRecord& s, Mark mark) const { return marks_[s.ordinal] & mark; }
@@ -237,16 +247,38 @@ void Emission::writeBlock(const StructRecord& structure) {
 // out only when it leads to one of the first kind. The rest are written as if the
 // structures left out were not in the file.
 void Emission::leaveOutUnwritableStructures() {
+  Referrals referred = settleStructuresLeftOut();
+  // Each structure left out is named, in reading order, with its first member to blame.
+  for (const StructRecord& s : program_.structures) {
+    if (!has(s, kLeftOut)) continue;
+    ++result_.leftOut;
+    const SymbolRecord* undefined = nullptr;
+    const SymbolRecord* needsLeftOut = nullptr;
+    for (const SymbolRecord& member : s.members) {
+      if (member.structTag.empty()) continue;
+      const StructRecord* first = firstOfTag(member, s);
+      if (!first) {
+        undefined = &member;
+        break;
+      }
+      if (!needsLeftOut && referred[first].kept == 0) needsLeftOut = &member;
+    }
+    std::string name(s.name);
+    if (undefined) {
+      diagnostics_.fault("Undefined datatype ",
+                         std::string(undefined->structTag) + " in struct " + name);
+      diagnostics_.warning("structure " + name + " was left out from where it failed", s.line);
+    } else {
+      diagnostics_.warning("structure " + name + " was left out: it refers to structure " +
+                               std::string(needsLeftOut->structTag) + ", which was left out",
+                           s.line);
+    }
+  }
+}
+
+Emission::Referrals Emission::settleStructuresLeftOut() {
   const auto& structures = program_.structures;
-  // What is known of each tag that a member names, by the first record of its identity.
-  struct Referred {
-    std::size_t kept = 0;                        // its records not left out
-    std::vector<const StructRecord*> referrers;  // the structures whose members name it
-  };
-  std::unordered_map<const StructRecord*, Referred> referred;
-  auto firstOfTag = [&](const SymbolRecord& member, const StructRecord& from) {
-    return structures.find({member.structTag, '\0', from.scopeName, 0, 0});
-  };
+  Referrals referred;
   std::vector<const StructRecord*> newlyLeftOut;
   for (const StructRecord& s : structures) {
     for (const SymbolRecord& member : s.members) {
@@ -274,33 +306,12 @@ void Emission::leaveOutUnwritableStructures() {
       newlyLeftOut.push_back(referrer);
     }
   }
+  return referred;
+}
 
-  // Each structure left out is named, in reading order, with its first member to blame.
-  for (const StructRecord& s : structures) {
-    if (!has(s, kLeftOut)) continue;
-    ++result_.leftOut;
-    const SymbolRecord* undefined = nullptr;
-    const SymbolRecord* needsLeftOut = nullptr;
-    for (const SymbolRecord& member : s.members) {
-      if (member.structTag.empty()) continue;
-      const StructRecord* first = firstOfTag(member, s);
-      if (!first) {
-        undefined = &member;
-        break;
-      }
-      if (!needsLeftOut && referred[first].kept == 0) needsLeftOut = &member;
-    }
-    std::string name(s.name);
-    if (undefined) {
-      diagnostics_.fault("Undefined datatype ",
-                         std::string(undefined->structTag) + " in struct " + name);
-      diagnostics_.warning("structure " + name + " was left out from where it failed", s.line);
-    } else {
-      diagnostics_.warning("structure " + name + " was left out: it refers to structure " +
-                               std::string(needsLeftOut->structTag) + ", which was left out",
-                           s.line);
-    }
-  }
+const StructRecord* Emission::firstOfTag(const SymbolRecord& member,
+                                         const StructRecord& from) const {
+  return program_.structures.find({member.structTag, '\0', from.scopeName, 0, 0});
 }
 
 // The debugger resolves stack-relative symbols through the frame pointer register,

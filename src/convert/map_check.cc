@@ -38,10 +38,15 @@ namespace torvane {
 // whose name is cut and whose cut name is missing is not counted as lacking: only a
 // name the map would write whole can be missed for certain.
 
-MapVerdict judgeMap(const Program& program, const LinkerMap& map) {
-  // The globals to compare, each once (a global is repeated in every module that
-  // declares it), in reading order: functions, then variables.
-  std::vector<std::pair<std::string_view, int32_t>> globals;
+namespace {
+
+// A global to compare: its C name and the address a link record gave it.
+using Global = std::pair<std::string_view, int32_t>;
+
+// The globals to compare, each once (a global is repeated in every module that
+// declares it), in reading order: functions, then variables.
+std::vector<Global> globalsToCompare(const Program& program) {
+  std::vector<Global> globals;
   std::set<std::string_view> seen;
   auto collect = [&](std::string_view name, int32_t address) {
     if (seen.insert(name).second) globals.emplace_back(name, address);
@@ -55,6 +60,13 @@ MapVerdict judgeMap(const Program& program, const LinkerMap& map) {
       collect(s.name, s.address.value());
     }
   }
+  return globals;
+}
+
+}  // namespace
+
+MapVerdict judgeMap(const Program& program, const LinkerMap& map) {
+  std::vector<Global> globals = globalsToCompare(program);
   std::map<std::string, std::size_t> sharingCutName;  // globals that begin with each cut name
   for (const auto& global : globals) {
     std::string linkerName = "_" + std::string(global.first);
