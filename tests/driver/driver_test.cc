@@ -440,6 +440,61 @@ TEST(DriverRunTest, OutputReplacesOnlyACommandFile) {
 #endif
 }
 
+// The command file is replaced in one step, through a file beside it; through its other
+// names it is written in place: a hard link keeps sharing it, and a symbolic link stays
+// a link to the file it names. Its permissions stay as they were.
+TEST(DriverRunTest, CommandFileIsReplacedWhole) {
+  fs::path dir = scratchDirectory();
+  writeFile(dir / "prog.cdb", "M:prog\n");
+  const std::string old = "CLEARLINEINFO Y\nold\n";
+  writeFile(dir / "plain.dvk", old);
+  writeFile(dir / "shared.dvk", old);
+  fs::create_hard_link(dir / "shared.dvk", dir / "other-name.dvk");
+  for (const char* name : {"plain.dvk", "shared.dvk"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(0, runTool(dir, std::string("-o ") + name + " prog.cdb").exitCode);
+    EXPECT_EQ(0u, readOutput(dir / name).find(kHeader + "FILE prog\n"));
+  }
+  EXPECT_EQ(readFile(dir / "shared.dvk"), readFile(dir / "other-name.dvk"));
+#ifndef _WIN32
+  writeFile(dir / "target.dvk", old);
+  fs::permissions(dir / "target.dvk", fs::perms::owner_read | fs::perms::owner_write |
+                                          fs::perms::group_read);
+  fs::create_symlink("target.dvk", dir / "link.dvk");
+  EXPECT_EQ(0, runTool(dir, "-o link.dvk prog.cdb").exitCode);
+  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir / "link.dvk")));
+  EXPECT_EQ(0u, readFile(dir / "target.dvk").find(kHeader + "FILE prog\n"));
+  EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read,
+            fs::status(dir / "target.dvk").permissions());
+#endif
+  EXPECT_EQ(std::string::npos, listing(dir).find(".tmp")) << listing(dir);
+}
+
+// A write that fails halfway, here at the file-size limit, leaves the command file of
+// the earlier run as it was, and nothing beside it.
+TEST(DriverRunTest, FailedWriteKeepsThePreviousCommandFile) {
+#ifdef _WIN32
+  GTEST_SKIP() << "needs a shell's limit on the size of a file";
+#else
+  fs::path dir = scratchDirectory();
+  writeFile(dir / "small.cdb", "M:prog\n");
+  ASSERT_EQ(0, runTool(dir, "-o prog.dvk small.cdb").exitCode);
+  const std::string before = readFile(dir / "prog.dvk");
+  std::string large;
+  for (int i = 1; i <= 2000; ++i) large += "L:C$prog.c$" + std::to_string(i) + "$0$0:10\n";
+  writeFile(dir / "prog.cdb", large);
+  // Ignored, the signal of a file grown past its limit lets the write fail instead.
+  std::string command = "cd '" + dir.string() + "' && trap '' XFSZ && ulimit -f 1 && '" TORVANE_BINARY
+                        "' -q prog.cdb >out.txt 2>err.txt";
+  int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(2, WEXITSTATUS(status));
+  EXPECT_EQ("Cannot write .dvk output file: File too large\n", readFile(dir / "err.txt"));
+  EXPECT_TRUE(before == readFile(dir / "prog.dvk"));
+  EXPECT_EQ("err.txt out.txt prog.cdb prog.dvk small.cdb ", listing(dir));
+#endif
+}
+
 TEST(DriverRunTest, MissingInputCreatesNothing) {
   fs::path dir = scratchDirectory();
   ToolRun run = runTool(dir, "absent.cdb");
