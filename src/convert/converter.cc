@@ -20,13 +20,14 @@ namespace {
 
 // Functions no link record gave a start address: the file is of an unlinked module.
 void warnOfUnlinkedFunctions(const Program& program, Diagnostics& diagnostics) {
+  std::size_t functions = 0;
   std::size_t unlinked = 0;
   for (const FunctionRecord& f : program.functions) {
+    ++functions;
     if (!f.address.follows()) ++unlinked;
   }
   if (unlinked == 0) return;
-  diagnostics.warning(std::to_string(unlinked) + " of " +
-                      std::to_string(program.functions.size()) +
+  diagnostics.warning(std::to_string(unlinked) + " of " + std::to_string(functions) +
                       " functions have no code address; convert the CDB file of the linked"
                       " program");
 }

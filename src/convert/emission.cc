@@ -32,7 +32,7 @@ class Emission {
         out_(out),
         diagnostics_(diagnostics),
         keepGoing_(keepGoing),
-        marks_(program.structures.size(), 0) {}
+        marks_(program.structureOrdinals(), 0) {}
 
   EmissionResult run(const FramePointerInMap& bp);
 

@@ -90,8 +90,6 @@ class RecordList {
   Iterator begin() const { return Iterator(head_); }
   Iterator end() const { return Iterator(nullptr); }
   bool empty() const { return head_ == nullptr; }
-  /// How many records the list holds.
-  std::size_t size() const { return size_; }
 
   /// Takes `record`, of exactly the list's kind, and keeps it after the others;
   /// duplicates are kept.
@@ -105,7 +103,6 @@ class RecordList {
       head_ = r;
     }
     tail_ = r;
-    ++size_;
     if constexpr (kSearched) index(*r);
   }
 
@@ -159,7 +156,6 @@ class RecordList {
 
   Record* head_ = nullptr;
   Record* tail_ = nullptr;
-  std::size_t size_ = 0;
   std::conditional_t<kSearched, PointerIndex<Record>, NoIndex> index_;
 };
 

@@ -55,6 +55,11 @@ class Program {
   /// effect.
   void addLine(std::string_view file, int32_t line, int32_t address);
 
+  /// A number for a structure record, unlike those of the structures before it.
+  uint32_t takeStructureOrdinal() { return structureOrdinals_++; }
+  /// How many numbers structure records took: more than any of them.
+  std::size_t structureOrdinals() const { return structureOrdinals_; }
+
   /// The line addresses in reading order, and the changes of the file in effect
   /// between them. See note [lines while reading] in program.cc.
   const std::deque<LineAddress>& lineAddresses() const { return lineAddresses_; }
@@ -75,6 +80,7 @@ class Program {
 
  private:
   std::string_view currentFile_;
+  uint32_t structureOrdinals_ = 0;
   std::deque<LineAddress> lineAddresses_;
   std::deque<FileChange> fileChanges_;
 };

@@ -10,7 +10,7 @@
 namespace torvane {
 
 bool StructRecord::parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics) {
-  ordinal = static_cast<uint32_t>(program.structures.size());
+  ordinal = program.takeStructureOrdinal();
   scanner.skip(1);  // the scope letter
   std::string_view text;
   scanner.readUntil(text, "$");

@@ -20,7 +20,7 @@ class StructRecord : public DebugRecord {
   /// Reads the file, the tag and every member with its offset.
   [[nodiscard]] bool parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics);
 
-  uint32_t ordinal = 0;  ///< its place among the structures read, counted from 0
+  uint32_t ordinal = 0;  ///< a number of its own among the structures read, from 0
   int32_t size = 0;
   RecordList<SymbolRecord> members;
 };

@@ -71,7 +71,7 @@ TEST_F(StructRecordTest, ParsesTagFileAndMembers) {
     EXPECT_EQ(0, s->level);
     EXPECT_EQ(r.size, s->size);
     EXPECT_EQ(r.members, membersOf(*s));
-    EXPECT_EQ(program.structures.size() - 1, s->ordinal);
+    EXPECT_EQ(program.structureOrdinals() - 1, s->ordinal);
   }
   EXPECT_EQ("", messages);
 }
