@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Rebuilds every example with SDCC and rewrites what is committed for it: the CDB file,
-# linker map and program image that SDCC writes, and the command file that torvane
-# writes from the CDB file (run from the project root, as the README does).
+# linker map and program image that SDCC writes (and for bits the relocated listings),
+# and the command file that torvane writes from the CDB file (run from the project
+# root, as the README does).
 #
 #   examples/regenerate.sh            # needs sdcc (apt-get install sdcc) and build/torvane
 #   TORVANE=path/to/torvane examples/regenerate.sh
@@ -15,17 +16,21 @@ libsrc=${SDCC_LIBSRC:-/usr/share/sdcc/lib/src}
 command -v sdcc >/dev/null || { echo "sdcc is not installed (apt-get install sdcc)" >&2; exit 1; }
 [ -x "$torvane" ] || { echo "no torvane at $torvane: build it first" >&2; exit 1; }
 
-# Keeps the sources and the four committed outputs of one example; drops the rest. The
-# linker heads every page of its map with a banner line naming other products; only the
-# banners go, every other line of the map stays as the linker wrote it.
+# Keeps the sources and the four committed outputs of one example (and the relocated
+# listings, .rst, where a second argument says so); drops the rest. The linker heads
+# every page of its map with a banner line naming other products; only the banners go,
+# every other line of the map stays as the linker wrote it. SDCC assembles without
+# page headings, so the listings have no banner.
 tidy() {
+  local keep=()
+  [ "${2:-}" = listings ] && keep=(! -name '*.rst')
   find "$1" -type f ! -name '*.c' ! -name '*.h' ! -name '*.cdb' ! -name '*.map' \
-    ! -name '*.ihx' ! -name '*.dvk' -delete
+    ! -name '*.ihx' ! -name '*.dvk' "${keep[@]}" -delete
   sed -i '/^\f\?[^ ]* Linker V[0-9.]* .*page [0-9]*\.$/d' "$1"/*.map
 }
 
 convert() {
-  (cd "$root" && "$torvane" "examples/$1/$1.cdb" >/dev/null)
+  (cd "$root" && "$torvane" "${@:2}" "examples/$1/$1.cdb" >/dev/null)
 }
 
 cd "$root/examples"
@@ -48,8 +53,15 @@ cd "$root/examples"
 (cd multi && for m in main uart sum; do sdcc --debug --model-large -c $m.c; done &&
   sdcc --debug --model-large -o multi.ihx main.rel uart.rel sum.rel)
 
+# bits: two modules with bit variables of every kind, whose addresses only the
+# relocated listings give (SDCC writes no address record for them): converted with them.
+(cd bits && sdcc --debug -c main.c && sdcc --debug -c flags.c &&
+  sdcc --debug -o bits.ihx main.rel flags.rel)
+
 for example in blink structs stack paged multi; do
   tidy "$example"
   convert "$example"
 done
+tidy bits listings
+convert bits --listings examples/bits
 echo "examples regenerated"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,11 @@ struct ConvertOptions {
   std::string mapName;  ///< the map's name, for messages about it
   /// Where bp is missing and no map was given: a line that points to one; empty for none.
   std::string mapHint;
+  /// Reads the relocated listing (.rst) of the module `module` into `text`; false where
+  /// there is none. The listings give the addresses the CDB file leaves out, those of
+  /// bit variables; empty for none.
+  std::function<bool(std::string_view module, std::string& text)> readListing;
+  std::string listingsName;  ///< where the listings are, for messages ("obj")
   /// Skip what is not accepted and go on, instead of stopping at the first.
   bool keepGoing = false;
 };

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "convert/emission.h"
+#include "convert/listings.h"
 #include "convert/map_check.h"
 #include "output/command_writer.h"
 #include "records/function_record.h"
@@ -50,11 +51,17 @@ FramePointerInMap framePointerInMap(const ConvertOptions& options, const MapVerd
   return bp;
 }
 
+// What the build's other outputs say of the program read.
+struct Witnesses {
+  std::optional<MapVerdict> map;
+  WitnessReport others;
+};
+
 // Everything between the header and the LOAD line: the records read, the lines of
 // reading, and the sections when reading went through.
 Outcome readAndWrite(LineReader& input, const ConvertOptions& options, Program& program,
-                     CommandWriter& out, Diagnostics& diagnostics,
-                     std::optional<MapVerdict>& verdict) {
+                     CommandWriter& out, Diagnostics& diagnostics, Witnesses& witnesses) {
+  if (options.readListing) program.keepLinePlaces();
   ReadResult read;
   try {
     read = readRecords(input, program, diagnostics, options.keepGoing);
@@ -65,8 +72,10 @@ Outcome readAndWrite(LineReader& input, const ConvertOptions& options, Program& 
   writeLinesOfReading(program, out);
   if (read.end == ReadResult::End::failed) return Outcome::readError;
   if (read.end == ReadResult::End::rejected) return Outcome::rejected;
-  if (options.map) verdict = judgeMap(program, *options.map);
-  FramePointerInMap bp = framePointerInMap(options, verdict ? &*verdict : nullptr);
+  if (options.map) witnesses.map = judgeMap(program, *options.map);
+  const MapVerdict* verdict = witnesses.map ? &*witnesses.map : nullptr;
+  witnesses.others = bindFromWitnesses(program, options, verdict);
+  FramePointerInMap bp = framePointerInMap(options, verdict);
   EmissionResult written = writeSections(program, out, diagnostics, bp, options.keepGoing);
   if (!written.allWritten && !options.keepGoing) return Outcome::unwritten;
   return read.skipped + written.leftOut > 0 ? Outcome::skipped : Outcome::complete;
@@ -74,12 +83,12 @@ Outcome readAndWrite(LineReader& input, const ConvertOptions& options, Program& 
 
 // What the user must know of a conversion beyond the messages of its records.
 void report(Outcome outcome, const LineReader& input, const Program& program,
-            const ConvertOptions& options, const std::optional<MapVerdict>& verdict,
-            Diagnostics& diagnostics) {
+            const ConvertOptions& options, const Witnesses& witnesses, Diagnostics& diagnostics) {
   if (outcome == Outcome::readError) return;
   if (outcome != Outcome::rejected) {
     warnOfUnlinkedFunctions(program, diagnostics);
-    if (verdict) warnOfMap(*verdict, options, diagnostics);
+    if (witnesses.map) warnOfMap(*witnesses.map, options, diagnostics);
+    warnOfWitnesses(witnesses.others, options, diagnostics);
   }
   // SDCC ends every line it writes: a last line without its line end is most likely
   // cut short, and its last field (an address, say) with it.
@@ -109,10 +118,10 @@ ConvertResult convert(LineReader& input, const ConvertOptions& options, LineSink
   out.header();
   try {
     Program program;
-    std::optional<MapVerdict> verdict;
-    result.outcome = readAndWrite(input, options, program, out, result.diagnostics, verdict);
+    Witnesses witnesses;
+    result.outcome = readAndWrite(input, options, program, out, result.diagnostics, witnesses);
     if (result.outcome == Outcome::readError) result.readError = input.error();
-    report(result.outcome, input, program, options, verdict, result.diagnostics);
+    report(result.outcome, input, program, options, witnesses, result.diagnostics);
   } catch (const std::bad_alloc&) {
     result.outcome = Outcome::outOfMemory;
   }

@@ -93,7 +93,8 @@ ExitCode answer(const Request& request) {
                                   "unknown option " + std::string(request.option));
   } else if (request.action == Action::missingValue) {
     complaint.addAboutCommandLine(Diagnostic::Kind::failure,
-                                  "missing file name after " + std::string(request.option));
+                                  "missing " + std::string(request.missingValueNoun) +
+                                      " after " + std::string(request.option));
   }
   show(complaint);
   for (const char* line : kUsage) say(line);
@@ -132,12 +133,38 @@ std::optional<ExitCode> readMap(const char* name, LinkerMap& map) {
   return ExitCode::noInput;
 }
 
+// The folder of the listings, which must be one; the exit code when it is not.
+std::optional<ExitCode> checkListingsFolder(const char* name) {
+  std::error_code ec;
+  std::filesystem::file_status status = std::filesystem::status(pathOf(name), ec);
+  if (std::filesystem::is_directory(status)) return std::nullopt;
+  int reason = std::filesystem::exists(status) ? ENOTDIR : ENOENT;
+  return fail(ExitCode::noInput, "Cannot open listings folder " + std::string(name),
+              std::strerror(reason));
+}
+
+// Reads MODULE.rst of the folder `folder`; a name that would lead out of it names none.
+bool readListing(const std::filesystem::path& folder, std::string_view module, std::string& text) {
+  if (module.empty() || module.find_first_of("/\\:") != std::string_view::npos) return false;
+  std::string why;
+  std::string name = (folder / pathOf(std::string(module) + ".rst")).u8string();
+  InputFile listing = openInput(name.c_str(), why);
+  return listing && readRest(listing.get(), text);
+}
+
 // What the conversion needs to know of the request and the files around the input.
 ConvertOptions optionsOf(const Request& request, const OutputNames& names, const LinkerMap& map) {
   ConvertOptions options;
   options.inputName = request.inputName;
   options.image = names.image;
   options.keepGoing = request.keepGoing;
+  if (request.listingsName) {
+    options.listingsName = request.listingsName;
+    options.readListing = [folder = pathOf(request.listingsName)](std::string_view module,
+                                                                  std::string& text) {
+      return readListing(folder, module, text);
+    };
+  }
   if (request.mapName) {
     options.map = &map;
     options.mapName = request.mapName;
@@ -198,6 +225,11 @@ ExitCode run(const Request& request) {
   LinkerMap map;
   if (request.mapName) {
     if (std::optional<ExitCode> unusable = readMap(request.mapName, map)) return *unusable;
+  }
+  if (request.listingsName) {
+    if (std::optional<ExitCode> unusable = checkListingsFolder(request.listingsName)) {
+      return *unusable;
+    }
   }
 
   OutputNames names = deriveOutputNames(inputName);

@@ -6,37 +6,42 @@
 
 namespace torvane {
 
-void Request::decide(Action chosen, std::string_view at) {
+void Request::decide(Action chosen, std::string_view at, const char* lacking) {
   if (decided_) return;
   decided_ = true;
   action = chosen;
   option = at;
+  missingValueNoun = lacking;
 }
 
 namespace {
 
 const std::vector<Option> kOptions = {
-    {"-o", "--output", "FILE", "write the command file to FILE (default: file.dvk beside file.cdb)",
+    {"-o", "--output", "FILE", "file name", "write the command file to FILE (default: file.dvk beside file.cdb)",
      [](Request& r, const char* value) { r.outputName = value; }},
-    {"-i", "--image", "FILE", "name FILE as the image to load (default: file.ihx beside file.cdb)",
+    {"-i", "--image", "FILE", "file name", "name FILE as the image to load (default: file.ihx beside file.cdb)",
      [](Request& r, const char* value) { r.imageName = value; }},
-    {"-m", "--map", "FILE",
+    {"-m", "--map", "FILE", "file name",
      "check the addresses against the linker map FILE of the same link,\n"
      "and take the frame pointer bp from it where no record gives it",
      [](Request& r, const char* value) { r.mapName = value; }},
-    {"-k", "--keep-going", nullptr,
+    {nullptr, "--listings", "DIR", "folder name",
+     "take the addresses of bit variables from the relocated listings\n"
+     "(MODULE.rst) in DIR, of the same build",
+     [](Request& r, const char* value) { r.listingsName = value; }},
+    {"-k", "--keep-going", nullptr, nullptr,
      "skip a record that cannot be converted, say so, and convert the rest",
      [](Request& r, const char*) { r.keepGoing = true; }},
-    {nullptr, "--fatal-warnings", nullptr,
+    {nullptr, "--fatal-warnings", nullptr, nullptr,
      "end with status 3 after any warning, once the command file is complete",
      [](Request& r, const char*) { r.fatalWarnings = true; }},
-    {"-q", "--quiet", nullptr, "print no banner: only the messages, if any",
+    {"-q", "--quiet", nullptr, nullptr, "print no banner: only the messages, if any",
      [](Request& r, const char*) { r.quiet = true; }},
-    {"-h", "--help", nullptr, "show this text and exit",
+    {"-h", "--help", nullptr, nullptr, "show this text and exit",
      [](Request& r, const char*) { r.decide(Request::Action::help); }},
-    {"-V", "--version", nullptr, "show the version and exit",
+    {"-V", "--version", nullptr, nullptr, "show the version and exit",
      [](Request& r, const char*) { r.decide(Request::Action::version); }},
-    {nullptr, "--", nullptr, "end of options: the next argument is the file name", nullptr},
+    {nullptr, "--", nullptr, nullptr, "end of options: the next argument is the file name", nullptr},
 };
 
 // The option that `arg` spells, and, for one with a value written in the same argument
@@ -113,7 +118,7 @@ Request parseArguments(int argc, const char* const* argv) {
     }
     if (option->value && !value) value = i + 1 < argc ? argv[++i] : "";
     if (option->value && *value == '\0') {
-      r.decide(Request::Action::missingValue, arg);
+      r.decide(Request::Action::missingValue, arg, option->valueNoun);
       continue;
     }
     option->apply(r, value);

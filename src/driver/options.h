@@ -14,14 +14,17 @@ struct Request {
   const char* outputName = nullptr;  ///< null: derived from the input name
   const char* imageName = nullptr;   ///< the image the LOAD line names; null: derived
   const char* mapName = nullptr;     ///< the linker map to check against; null: none
+  const char* listingsName = nullptr;  ///< the folder of the relocated listings; null: none
   bool keepGoing = false;
   bool fatalWarnings = false;
   bool quiet = false;
   std::vector<std::string_view> extra;  ///< file names after the first, not converted
   std::string_view option;              ///< the option at fault
+  const char* missingValueNoun = "";    ///< what the option at fault lacks ("file name")
 
-  /// Takes `action` as what is done, unless an earlier help, version or fault decided.
-  void decide(Action action, std::string_view at = {});
+  /// Takes `action` as what is done, unless an earlier help, version or fault decided;
+  /// `at` is the option at fault, and `lacking` what it lacks.
+  void decide(Action action, std::string_view at = {}, const char* lacking = "");
 
  private:
   bool decided_ = false;
@@ -33,6 +36,7 @@ struct Option {
   const char* shortName;  ///< "-o"; null where there is none
   const char* longName;   ///< "--output"
   const char* value;      ///< the value's name ("FILE"); null for an option without one
+  const char* valueNoun;  ///< what the value is, for a message ("file name")
   const char* text;       ///< what the help says of it; each "\n" starts a further line
   /// Applies the option, with its value; null for "--", which ends the options.
   void (*apply)(Request& request, const char* value);

@@ -38,6 +38,27 @@ void bindAll(const List& list, const RecordIdentity& identity, int32_t address,
 
 }  // namespace
 
+bool readSymbolIdentity(std::string_view text, RecordIdentity& identity) {
+  FieldScanner scanner(text);
+  identity.scope = scanner.next();
+  if (identity.scope != 'F' && identity.scope != 'G' && identity.scope != 'L') return false;
+  scanner.readUntil(identity.scopeName, "$");
+  scanner.readUntil(identity.name, "$");
+  scanner.readLevel(identity.level);
+  scanner.readNumber(identity.block, 10);
+  return true;
+}
+
+// Another witness than a link record (a listing, a map) gives only what no link record
+// gave: the first record of an identity follows a bound address once any link record
+// of it was read.
+bool bindUnlinkedSymbol(Program& program, const RecordIdentity& identity, int32_t address) {
+  const SymbolRecord* first = program.symbols.find(identity);
+  if (!first || first->address.follows() || first->onStack) return false;
+  bindAll(program.symbols, identity, address, &SymbolRecord::address);
+  return true;
+}
+
 bool LinkRecord::parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics) {
   kind = scanner.next();
   switch (kind) {
@@ -69,7 +90,7 @@ bool LinkRecord::parse(FieldScanner& scanner, Program& program, Diagnostics& dia
       scanner.readLevel(level);
       scanner.readNumber(block, 10);
       scanner.readNumber(address, 16);
-      program.addLine(name, line, address);
+      program.addLine(name, line, level, block, address);
       return true;
     }
     default:

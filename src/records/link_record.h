@@ -24,4 +24,13 @@ class LinkRecord : public DebugRecord {
   int32_t address = 0;
 };
 
+/// Reads an identity written as a link record writes it after its kind ("G$ready$0_0$0",
+/// "Lmain.f$i$1_0$2"); false where it is not one of a symbol (scopes F, G and L).
+[[nodiscard]] bool readSymbolIdentity(std::string_view text, RecordIdentity& identity);
+
+/// Gives the symbols of `identity` `address`, where no link record gave them one and
+/// they do not live on the stack: every copy of the identity alike, as a link record
+/// binds them. True when it bound them.
+bool bindUnlinkedSymbol(Program& program, const RecordIdentity& identity, int32_t address);
+
 }  // namespace torvane

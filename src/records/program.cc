@@ -26,9 +26,11 @@ void Program::enterFile(std::string_view name) {
   fileChanges_.push_back({lineAddresses_.size(), currentFile_});
 }
 
-void Program::addLine(std::string_view file, int32_t line, int32_t address) {
+void Program::addLine(std::string_view file, int32_t line, int32_t level, int32_t block,
+                      int32_t address) {
   enterFile(file);
   lineAddresses_.push_back({line, address});
+  if (keepingLinePlaces_) linePlaces_.push_back({level, block});
 }
 
 }  // namespace torvane

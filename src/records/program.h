@@ -51,9 +51,20 @@ class Program {
   std::string_view currentFile() const { return currentFile_; }
   /// Makes `name` the file in effect.
   void enterFile(std::string_view name);
-  /// The code address of line `line` of source file `file`, which becomes the file in
-  /// effect.
-  void addLine(std::string_view file, int32_t line, int32_t address);
+  /// The code address of line `line` of source file `file`, at `level` and `block`,
+  /// which becomes the file in effect.
+  void addLine(std::string_view file, int32_t line, int32_t level, int32_t block,
+               int32_t address);
+
+  /// Keeps the level and block of every line address from now on (which a default run
+  /// does not need): a listing's source lines are compared by their whole identity.
+  void keepLinePlaces() { keepingLinePlaces_ = true; }
+  /// The level and block of each line address, when kept: as lineAddresses() numbers them.
+  struct LinePlace {
+    int32_t level;
+    int32_t block;
+  };
+  const std::deque<LinePlace>& linePlaces() const { return linePlaces_; }
 
   /// A number for a structure record, unlike those of the structures before it.
   uint32_t takeStructureOrdinal() { return structureOrdinals_++; }
@@ -71,6 +82,7 @@ class Program {
 
  public:
   bool usesStackRelative = false;
+  bool hasLinkRecords = false;  ///< any link record was read: the program was linked
 
   RecordList<ModuleRecord> modules;
   // Link records look symbols and functions up, and structures look each other up.
@@ -83,6 +95,8 @@ class Program {
   uint32_t structureOrdinals_ = 0;
   std::deque<LineAddress> lineAddresses_;
   std::deque<FileChange> fileChanges_;
+  bool keepingLinePlaces_ = false;
+  std::deque<LinePlace> linePlaces_;
 };
 
 }  // namespace torvane

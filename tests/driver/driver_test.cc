@@ -146,6 +146,9 @@ const OptionRow kOptionRows[] = {
     {"prog.cdb -x", 1, "torvane: unknown option -x", "build/ prog.cdb "},
     // The first deciding option decides, whatever follows it.
     {"-x --help", 1, "torvane: unknown option -x", "build/ prog.cdb "},
+    {"prog.cdb --listings", 1, "torvane: missing folder name after --listings", "build/ prog.cdb "},
+    {"--listings= prog.cdb", 1, "torvane: missing folder name after --listings=", "build/ prog.cdb "},
+    {"--listings build prog.cdb", 0, "", "build/ prog.cdb prog.dvk "},
     // A second file name is not converted, but named.
     {"prog.cdb other.cdb", 0, "\ntorvane: extra argument other.cdb ignored\n",
      "build/ prog.cdb prog.dvk "},
@@ -347,6 +350,10 @@ const UnusableRow kUnusableRows[] = {
     {"--map absent.map blink.cdb", 1, "", "Cannot open .map input file: No such file or directory\n"},
     {"--map blink.cdb blink.cdb", 1, "", "blink.cdb is not a linker map; nothing was written\n"},
     {"-m blink.ihx blink.cdb", 1, "", "blink.ihx is not a linker map; nothing was written\n"},
+    // A folder of listings that is none.
+    {"--listings absent blink.cdb", 1, "",
+     "Cannot open listings folder absent: No such file or directory\n"},
+    {"--listings=blink.c blink.cdb", 1, "", "Cannot open listings folder blink.c: Not a directory\n"},
     // The map is only read: never the command file, by its name or through a link.
     {"--map blink.map -o blink.map blink.cdb", 2, "",
      "Cannot open .dvk output file: it would replace the linker map\n"},

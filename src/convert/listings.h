@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace torvane {
+
+class Diagnostics;
+class LinkerMap;
+class Program;
+struct ConvertOptions;
+struct MapVerdict;
+
+/// What the build's other outputs gave of the addresses the CDB file leaves out.
+struct WitnessReport {
+  std::vector<std::string> staleListings;  ///< a warning for each listing of another build
+  std::size_t modules = 0;                 ///< the modules whose listing was looked for
+  std::size_t missingListings = 0;         ///< those without one
+  std::size_t unboundBits = 0;             ///< bit variables left without an address
+};
+
+/// Binds what the CDB file leaves unbound from the relocated listings of its modules,
+/// where asked for, and from the map of the same link: the addresses of the variables
+/// without an address record. See note [bit variables] in listings.cc.
+[[nodiscard]] WitnessReport bindFromWitnesses(Program& program, const ConvertOptions& options,
+                                              const MapVerdict* verdict);
+
+/// The warnings of `report`: listings of another build, and bit variables still without
+/// an address in a linked program.
+void warnOfWitnesses(const WitnessReport& report, const ConvertOptions& options,
+                     Diagnostics& diagnostics);
+
+}  // namespace torvane
