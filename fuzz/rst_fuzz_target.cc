@@ -24,7 +24,7 @@ bool wellFormed(const RelocatedListing& listing) {
   for (const RelocatedListing::Equate& e : listing.symbols()) {
     char scope = e.identity[0];
     if ((scope != 'G' && scope != 'F' && scope != 'L') || e.address > 0xFFFFFF) return false;
-    if (e.identity.find_first_of(" \t") != std::string::npos) return false;
+    if (e.identity.find_first_of(" \t\r\f\v") != std::string::npos) return false;
   }
   return true;
 }

@@ -181,7 +181,7 @@ ConvertOptions optionsOf(const Request& request, const OutputNames& names, const
 
 // Converts the input into the command file and says how it went.
 ExitCode convertInto(LineReader& reader, const Request& request, const OutputNames& names,
-                     const LinkerMap& map, const Diagnostics& said) {
+                     const LinkerMap& map, const Diagnostics& commandLineMessages) {
   CommandFileOutput output;
   std::string why;
   if (!output.open(names.commandFile, why)) {
@@ -191,7 +191,8 @@ ExitCode convertInto(LineReader& reader, const Request& request, const OutputNam
   if (!output.finish(why)) result.writeFailed = true;
 
   show(result.diagnostics, request.inputName);
-  ExitCode code = exitCodeOf(result, request.fatalWarnings, said.count(Diagnostic::Kind::warning));
+  ExitCode code = exitCodeOf(result, request.fatalWarnings,
+                             commandLineMessages.count(Diagnostic::Kind::warning));
   if (result.outcome == Outcome::readError) {
     fail(code, "Cannot read .cdb input file", result.readError);
   } else if (result.outcome == Outcome::outOfMemory) {
@@ -207,12 +208,12 @@ ExitCode run(const Request& request) {
   if (!request.quiet) {
     for (const char* line : kBanner) say(line);
   }
-  Diagnostics said;  // what is said of the command line
+  Diagnostics commandLineMessages;
   for (std::string_view name : request.extra) {
-    said.addAboutCommandLine(Diagnostic::Kind::warning,
+    commandLineMessages.addAboutCommandLine(Diagnostic::Kind::warning,
                              "extra argument " + std::string(name) + " ignored");
   }
-  show(said, inputName);
+  show(commandLineMessages, inputName);
 
   // The input must open; nothing is created when it cannot.
   std::string why;
@@ -237,7 +238,7 @@ ExitCode run(const Request& request) {
   if (request.imageName) names.image = request.imageName;
   std::string refusal = refusalOf(inputName, request.mapName, names);
   if (!refusal.empty()) return fail(ExitCode::noOutput, "Cannot open .dvk output file", refusal);
-  return convertInto(reader, request, names, map, said);
+  return convertInto(reader, request, names, map, commandLineMessages);
 }
 
 }  // namespace

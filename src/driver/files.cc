@@ -91,7 +91,7 @@ bool CommandFileOutput::open(const std::string& name, std::string& why) {
   fs::path path = pathOf(name);
   fs::file_status status = fs::status(path, ec);
   bool exists = !ec && fs::exists(status);
-  bool inPlace = exists && (!fs::is_regular_file(status) || fs::hard_link_count(path, ec) > 1);
+  bool inPlace = exists && (!fs::is_regular_file(status) || nameCount(name) > 1);
   if (exists && !inPlace && !canWrite(name)) {
     why = std::strerror(errno);
     return false;

@@ -23,7 +23,9 @@ constexpr std::size_t kLocationWidth = 6;
 constexpr std::size_t kLineNumberEnd = 38;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+// A blank or a tab; also a carriage return, of line ends of another system, and the
+// form feed and vertical tab of page breaks.
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
 
 std::string_view trimmed(std::string_view text) {
   while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);

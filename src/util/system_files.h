@@ -43,6 +43,9 @@ int createBeside(const std::string& target, std::string& name);
 /// it is left unchanged.
 bool canWrite(const std::string& name);
 
+/// How many names (hard links) the existing file `name` has; 1 where it cannot be told.
+std::size_t nameCount(const std::string& name);
+
 /// Gives the file of `descriptor` the permissions of the file `model`, where the system
 /// has such permissions; false when it cannot.
 bool copyPermissions(int descriptor, const std::string& model);
