@@ -67,9 +67,10 @@ bool readLink(FieldScanner& scanner, Program& program, Diagnostics& diagnostics,
   // Assembler line addresses (L:A) are most of the link records of a linked program
   // and have no work: the debugger has no use for them, and making a record for each
   // would only clear its memory.
-  if (scanner.peek() == 'A') return program.hasLinkRecords = true;
-  LinkRecord record;
-  if (!record.parse(scanner, program, diagnostics)) return false;
+  if (scanner.peek() != 'A') {
+    LinkRecord record;
+    if (!record.parse(scanner, program, diagnostics)) return false;
+  }
   program.hasLinkRecords = true;
   return true;
 }
