@@ -97,7 +97,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   // A failure always says why. An input that is no CDB file gives no command file;
   // every other run leaves a whole one behind.
-  if (outcome != Outcome::complete && r.conversion.diagnostics.count(Diagnostic::Kind::error) == 0) {
+  const Diagnostics& said = r.conversion.diagnostics;
+  if (outcome != Outcome::complete &&
+      said.count(Diagnostic::Kind::error) + said.count(Diagnostic::Kind::failure) == 0) {
     std::abort();
   }
   if (outcome == Outcome::notCdb) {
