@@ -43,9 +43,6 @@ class Diagnostics {
   /// As above with a single offending letter; a NUL letter adds nothing to the text.
   bool fault(std::string_view text, char letter);
 
-  /// Adds the messages of `other` after these.
-  void append(const Diagnostics& other);
-
   /// How many messages of `kind` there are.
   [[nodiscard]] std::size_t count(Diagnostic::Kind kind) const;
   std::vector<Diagnostic>::const_iterator begin() const { return list_.begin(); }

@@ -27,10 +27,6 @@ bool Diagnostics::fault(std::string_view text, char letter) {
   return fault(text, letter ? std::string_view(&letter, 1) : std::string_view());
 }
 
-void Diagnostics::append(const Diagnostics& other) {
-  list_.insert(list_.end(), other.list_.begin(), other.list_.end());
-}
-
 std::size_t Diagnostics::count(Diagnostic::Kind kind) const {
   return static_cast<std::size_t>(
       std::count_if(list_.begin(), list_.end(), [kind](const Diagnostic& d) { return d.kind == kind; }));
