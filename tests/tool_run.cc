@@ -57,11 +57,12 @@ int runInShell(const fs::path& directory, const std::string& arguments, const fs
       pathOf("cd /d \"" + nativePath(directory) + "\" && \"" + nativePath(TORVANE_BINARY) + "\" " +
              arguments + " >\"" + nativePath(out) + "\" 2>\"" + nativePath(err) + "\"")
           .wstring();
-  // -1 means the command shell itself could not be started, which happens now and then
-  // under Wine while another test starts its own: that is no result of torvane's, so
-  // the run is tried again.
+  // -1 means the command shell itself could not be started, and 9009 that the shell did
+  // not recognise the command it was given (the program's quoted name): both happen now
+  // and then under Wine while another test starts its own shell. Neither is a result of
+  // torvane's, whose exit codes are 0 to 3, so the run is tried again.
   int exitCode = -1;
-  for (int attempt = 0; attempt < 5 && exitCode == -1; ++attempt) {
+  for (int attempt = 0; attempt < 5 && (exitCode == -1 || exitCode == 9009); ++attempt) {
     if (attempt > 0) Sleep(200);
     exitCode = _wsystem(command.c_str());
   }
