@@ -63,16 +63,11 @@ std::unordered_map<std::string, int32_t> lineRecords(const Program& program) {
 std::string staleness(const RelocatedListing& listing,
                       const std::unordered_map<std::string, int32_t>& records) {
   for (const RelocatedListing::Equate& equate : listing.lines()) {
+    LinkRecord source;  // the line's identity, read as its link record would be
     FieldScanner scanner(equate.identity);
-    scanner.skip(2);  // "C$"
-    std::string_view file;
-    int32_t line = 0, level = 0, block = 0;
-    scanner.readUntil(file, "$");
-    scanner.readNumber(line, 10);
-    scanner.readLevel(level);
-    scanner.readNumber(block, 10);
-    std::string place = std::string(file) + ":" + std::to_string(line) + ": ";
-    auto record = records.find(lineKey(file, line, level, block));
+    if (!source.readFields(scanner)) continue;
+    std::string place = std::string(source.name) + ":" + std::to_string(source.line) + ": ";
+    auto record = records.find(lineKey(source.name, source.line, source.level, source.block));
     if (record == records.end()) {
       return place + "no line record here, " + hexText(equate.address) + " in the listing";
     }
@@ -105,9 +100,10 @@ void bindFromListings(Program& program, const ConvertOptions& options, WitnessRe
       continue;
     }
     for (const RelocatedListing::Equate& equate : listing.symbols()) {
-      RecordIdentity identity;
-      if (readSymbolIdentity(equate.identity, identity)) {
-        bindUnlinkedSymbol(program, identity, static_cast<int32_t>(equate.address));
+      LinkRecord symbol;  // the symbol's identity, read as its link record would be
+      FieldScanner scanner(equate.identity);
+      if (symbol.readFields(scanner)) {
+        bindUnlinkedSymbol(program, symbol.identity(), static_cast<int32_t>(equate.address));
       }
     }
   }

@@ -38,17 +38,6 @@ void bindAll(const List& list, const RecordIdentity& identity, int32_t address,
 
 }  // namespace
 
-bool readSymbolIdentity(std::string_view text, RecordIdentity& identity) {
-  FieldScanner scanner(text);
-  identity.scope = scanner.next();
-  if (identity.scope != 'F' && identity.scope != 'G' && identity.scope != 'L') return false;
-  scanner.readUntil(identity.scopeName, "$");
-  scanner.readUntil(identity.name, "$");
-  scanner.readLevel(identity.level);
-  scanner.readNumber(identity.block, 10);
-  return true;
-}
-
 // Another witness than a link record (a listing, a map) gives only what no link record
 // gave: the first record of an identity follows a bound address once any link record
 // of it was read.
@@ -59,13 +48,13 @@ bool bindUnlinkedSymbol(Program& program, const RecordIdentity& identity, int32_
   return true;
 }
 
-bool LinkRecord::parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics) {
+bool LinkRecord::readFields(FieldScanner& scanner) {
   kind = scanner.next();
   switch (kind) {
     case 'F':
     case 'G':
     case 'L':
-    case 'X': {
+    case 'X':
       // X (a function's end) names the function's scope letter after the X; the
       // others are themselves the scope letter.
       scope = kind == 'X' ? scanner.next() : kind;
@@ -73,30 +62,39 @@ bool LinkRecord::parse(FieldScanner& scanner, Program& program, Diagnostics& dia
       scanner.readUntil(name, "$");
       scanner.readLevel(level);
       scanner.readNumber(block, 10);
-      scanner.readNumber(address, 16);
-      RecordIdentity id = identity();
-      if (kind == 'X') {
-        bindAll(program.functions, id, address, &FunctionRecord::endAddress);
-      } else {
-        bindAll(program.symbols, id, address, &SymbolRecord::address);
-        bindAll(program.functions, id, address, &SymbolRecord::address);
-      }
-      return true;
-    }
-    case 'C': {
+      break;
+    case 'C':
       scanner.accept('$');  // older compilers leave it out
       scanner.readUntil(name, "$");
       scanner.readNumber(line, 10);
       scanner.readLevel(level);
       scanner.readNumber(block, 10);
-      scanner.readNumber(address, 16);
-      program.addLine(name, line, level, block, address);
-      return true;
-    }
+      break;
     default:
-      diagnostics.fault("Unknown Link record type ", kind);
-      return diagnostics.fault("  ", scanner.rest());
+      return false;
   }
+  scanner.readNumber(address, 16);
+  return true;
+}
+
+bool LinkRecord::parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics) {
+  if (!readFields(scanner)) {
+    diagnostics.fault("Unknown Link record type ", kind);
+    return diagnostics.fault("  ", scanner.rest());
+  }
+  RecordIdentity id = identity();
+  switch (kind) {
+    case 'C':
+      program.addLine(name, line, level, block, address);
+      break;
+    case 'X':
+      bindAll(program.functions, id, address, &FunctionRecord::endAddress);
+      break;
+    default:
+      bindAll(program.symbols, id, address, &SymbolRecord::address);
+      bindAll(program.functions, id, address, &SymbolRecord::address);
+  }
+  return true;
 }
 
 }  // namespace torvane

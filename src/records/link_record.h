@@ -19,14 +19,15 @@ class LinkRecord : public DebugRecord {
   /// Reads the line and does its work; false for an unknown kind letter.
   [[nodiscard]] bool parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics);
 
+  /// Reads the fields of the line, from its kind letter on, and does nothing with them;
+  /// false, with the rest of the line unread, for an unknown kind letter. A listing's
+  /// debug equates name identities in the same form ("G$ready$0_0$0", "C$m.c$3$1_0$1").
+  [[nodiscard]] bool readFields(FieldScanner& scanner);
+
   char kind = '\0';
   int32_t line = 0;
   int32_t address = 0;
 };
-
-/// Reads an identity written as a link record writes it after its kind ("G$ready$0_0$0",
-/// "Lmain.f$i$1_0$2"); false where it is not one of a symbol (scopes F, G and L).
-[[nodiscard]] bool readSymbolIdentity(std::string_view text, RecordIdentity& identity);
 
 /// Gives the symbols of `identity` `address`, where no link record gave them one and
 /// they do not live on the stack: every copy of the identity alike, as a link record
