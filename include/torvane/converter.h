@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -27,6 +28,10 @@ struct ConvertOptions {
   /// bit variables; empty for none.
   std::function<bool(std::string_view module, std::string& text)> readListing;
   std::string listingsName;  ///< where the listings are, for messages ("obj")
+  /// Reads the program image (the Intel HEX file the LOAD line names) into `text`; false
+  /// where it cannot. A listing whose code bytes differ from the image's is of another
+  /// link, and gives nothing; empty, or false: the listings are not compared with it.
+  std::function<bool(std::string& text)> readImage;
   /// Skip what is not accepted and go on, instead of stopping at the first.
   bool keepGoing = false;
 };
@@ -48,6 +53,11 @@ struct ConvertResult {
   Diagnostics diagnostics;
   std::string readError;     ///< the system's reason, where the input failed
   bool writeFailed = false;  ///< the sink refused a line; what followed was not written
+  /// Symbol records of a linked program that nothing placed: each is written as a note,
+  /// "REM name (no address)", not at the placeholder address its record carries.
+  std::size_t symbolsWithoutAddress = 0;
+  std::size_t symbolsPlacedByMap = 0;       ///< symbol records the linker map placed
+  std::size_t symbolsPlacedByListings = 0;  ///< symbol records the listings placed
 };
 
 /// What is said of an input named `inputName` whose first line is no record.

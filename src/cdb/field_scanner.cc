@@ -3,14 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "util/characters.h"
+
 namespace torvane {
-
-namespace {
-
-// A blank, or one of tab, line feed, vertical tab, form feed and carriage return.
-bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-}  // namespace
 
 char FieldScanner::readNumberInFull(int32_t& value, int base) {
   const char* p = cursor_;

@@ -5,9 +5,10 @@
 #include <string>
 
 #include "convert/emission.h"
-#include "convert/listings.h"
+#include "convert/witnesses.h"
 #include "convert/map_check.h"
 #include "output/command_writer.h"
+#include "util/hex_text.h"
 #include "records/function_record.h"
 #include "records/program.h"
 #include "records/record_reader.h"
@@ -60,7 +61,8 @@ struct Witnesses {
 // Everything between the header and the LOAD line: the records read, the lines of
 // reading, and the sections when reading went through.
 Outcome readAndWrite(LineReader& input, const ConvertOptions& options, Program& program,
-                     CommandWriter& out, Diagnostics& diagnostics, Witnesses& witnesses) {
+                     CommandWriter& out, ConvertResult& result, Witnesses& witnesses) {
+  Diagnostics& diagnostics = result.diagnostics;
   if (options.readListing) program.keepLinePlaces();
   ReadResult read;
   try {
@@ -75,8 +77,11 @@ Outcome readAndWrite(LineReader& input, const ConvertOptions& options, Program& 
   if (options.map) witnesses.map = judgeMap(program, *options.map);
   const MapVerdict* verdict = witnesses.map ? &*witnesses.map : nullptr;
   witnesses.others = bindFromWitnesses(program, options, verdict);
+  result.symbolsPlacedByMap = witnesses.others.placedByMap;
+  result.symbolsPlacedByListings = witnesses.others.placedByListings;
   FramePointerInMap bp = framePointerInMap(options, verdict);
   EmissionResult written = writeSections(program, out, diagnostics, bp, options.keepGoing);
+  result.symbolsWithoutAddress = written.withoutAddress;
   if (!written.allWritten && !options.keepGoing) return Outcome::unwritten;
   return read.skipped + written.leftOut > 0 ? Outcome::skipped : Outcome::complete;
 }
@@ -119,7 +124,7 @@ ConvertResult convert(LineReader& input, const ConvertOptions& options, LineSink
   try {
     Program program;
     Witnesses witnesses;
-    result.outcome = readAndWrite(input, options, program, out, result.diagnostics, witnesses);
+    result.outcome = readAndWrite(input, options, program, out, result, witnesses);
     if (result.outcome == Outcome::readError) result.readError = input.error();
     report(result.outcome, input, program, options, witnesses, result.diagnostics);
   } catch (const std::bad_alloc&) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "output/command_writer.h"
+#include "util/hex_text.h"
 #include "records/address_space.h"
 #include "records/function_record.h"
 #include "records/module_record.h"
@@ -48,6 +49,12 @@ class Emission {
   bool write(const StructRecord& structure, uint32_t& faultLine);
   bool write(const FunctionRecord& function, uint32_t& faultLine);
   bool write(const SymbolRecord& symbol, uint32_t& faultLine);
+  // Opens the FILE or FUNC scope a symbol of its scope letter is written in.
+  bool enterScopeOf(const SymbolRecord& symbol);
+  // The line of a symbol at its address, its stack offset or its registers.
+  void writeSymbolLine(const SymbolRecord& symbol);
+  // See note [symbols without an address].
+  static bool isPlaced(const SymbolRecord& symbol);
 
   const StructRecord* writeWithWhatItNeeds(const StructRecord& structure);
   void writeBlock(const StructRecord& structure);
@@ -103,7 +110,7 @@ bool Emission::write(const ModuleRecord& module, uint32_t&) {
   return true;
 }
 
-bool Emission::write(const FunctionRecord& function, uint32_t& faultLine) {
+bool Emission::write(const FunctionRecord& function, uint32_t&) {
   out_.enterFunction("");
   std::string_view home;
   switch (function.scope) {
@@ -119,10 +126,38 @@ bool Emission::write(const FunctionRecord& function, uint32_t& faultLine) {
   out_.enterFile(home);
   out_.functionRange(function.scope == 'F', function.name, function.address.value(),
                      function.endAddress.value());
-  return write(static_cast<const SymbolRecord&>(function), faultLine);
+  if (!enterScopeOf(function)) return false;
+  writeSymbolLine(function);
+  return true;
 }
 
 bool Emission::write(const SymbolRecord& symbol, uint32_t&) {
+  if (!enterScopeOf(symbol)) return false;
+  if (program_.hasLinkRecords && !isPlaced(symbol)) {
+    out_.noAddressNote(symbol.name);
+    ++result_.withoutAddress;
+  } else {
+    writeSymbolLine(symbol);
+  }
+  return true;
+}
+
+// note [symbols without an address]
+// SDCC writes a placeholder address into every symbol record (0, or the register bank
+// of a declaration in a reentrant build), and a linked program gets the real one from
+// the records of the link. What no record of the link, no listing and no map placed
+// (a function declared in a header and never linked, one linked from a library built
+// without debug records, a local the compiler kept in registers alone, a parameter of
+// an inline function never emitted) has no address at all: a line at the placeholder
+// would have the debugger show whatever lies there under the symbol's name, so a note
+// stands in its place instead. A symbol on the stack has its offset, and one held in
+// registers its note. A module compiled alone, never linked, has no records of the
+// link at all: its symbols are written as their records give them.
+bool Emission::isPlaced(const SymbolRecord& symbol) {
+  return symbol.address.follows() || symbol.onStack || symbol.addressSpace == kRegisterSpace;
+}
+
+bool Emission::enterScopeOf(const SymbolRecord& symbol) {
   switch (symbol.scope) {
     case 'F':
       // A file static belongs to its file alone: a function left open by the symbol
@@ -148,6 +183,10 @@ bool Emission::write(const SymbolRecord& symbol, uint32_t&) {
     default:
       return diagnostics_.fault("Unknown symbol scope ", symbol.scope);
   }
+  return true;
+}
+
+void Emission::writeSymbolLine(const SymbolRecord& symbol) {
   bool global = symbol.scope == 'G';
   if (symbol.addressSpace == kRegisterSpace) {
     // Registers hold no address the debugger could use: a note stands instead.
@@ -158,7 +197,6 @@ bool Emission::write(const SymbolRecord& symbol, uint32_t&) {
     out_.symbol(global, symbol.name, symbol.addressSpace, symbol.address.value(),
                 symbol.typeText);
   }
-  return true;
 }
 
 bool Emission::write(const StructRecord& structure, uint32_t& faultLine) {
@@ -318,7 +356,10 @@ const StructRecord* Emission::firstOfTag(const SymbolRecord& member,
 // which the library module _bp.c defines as a global. Its record wins; without one,
 // the linker map may still say where the register is.
 void Emission::defineFramePointer(const FramePointerInMap& bp) {
-  if (const SymbolRecord* record = program_.symbols.find({"bp", 'G', "", 0, 0})) {
+  // A record of bp that nothing placed in a linked program gives no address either.
+  const SymbolRecord* record = program_.symbols.find({"bp", 'G', "", 0, 0});
+  if (record && program_.hasLinkRecords && !isPlaced(*record)) record = nullptr;
+  if (record) {
     out_.framePointer(record->address.value());
   } else if (bp.address) {
     out_.framePointer(static_cast<int32_t>(*bp.address));

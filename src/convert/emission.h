@@ -23,6 +23,8 @@ struct FramePointerInMap {
 struct EmissionResult {
   bool allWritten = true;   ///< no record failed
   std::size_t leftOut = 0;  ///< records left out, as asked
+  /// Symbol records of a linked program that nothing placed, written as a note.
+  std::size_t withoutAddress = 0;
 };
 
 /// Writes the file scopes and line addresses of reading, in reading order: all of the

@@ -1,12 +1,12 @@
 #include "convert/map_check.h"
 
-#include <map>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "output/command_writer.h"
+#include "map/linker_names.h"
+#include "util/hex_text.h"
 #include "records/address_space.h"
 #include "records/function_record.h"
 #include "records/program.h"
@@ -31,12 +31,11 @@ namespace torvane {
 //
 // The linker lists every global it links, so a map that lacks one is another link's,
 // even when the globals it does list agree: nearly every program shares main, putchar
-// or getchar at the same library address. The linker writes at most kNameWidth
-// characters of a name, and several globals may begin with the same cut name: a cut
-// name counts as listed for each of them, and its address is compared only where it
-// can be told whose it is (one global begins with it, and one row bears it). A global
-// whose name is cut and whose cut name is missing is not counted as lacking: only a
-// name the map would write whole can be missed for certain.
+// or getchar at the same library address. A cut name counts as listed for each global
+// that begins with it, and its address is compared only where it is certainly the
+// global's (note [linker names] in map/linker_names.cc). A global whose name is cut and
+// whose cut name is missing is not counted as lacking: only a name the map would write
+// whole can be missed for certain.
 
 namespace {
 
@@ -65,34 +64,35 @@ std::vector<Global> globalsToCompare(const Program& program) {
 
 }  // namespace
 
-MapVerdict judgeMap(const Program& program, const LinkerMap& map) {
-  std::vector<Global> globals = globalsToCompare(program);
-  std::map<std::string, std::size_t> sharingCutName;  // globals that begin with each cut name
-  for (const auto& global : globals) {
-    std::string linkerName = "_" + std::string(global.first);
-    if (linkerName.size() >= LinkerMap::kNameWidth) {
-      ++sharingCutName[linkerName.substr(0, LinkerMap::kNameWidth)];
-    }
+std::vector<std::string_view> globalNames(const Program& program) {
+  std::vector<std::string_view> names;
+  for (const FunctionRecord& f : program.functions) {
+    if (f.scope == 'G') names.push_back(f.name);
   }
+  for (const SymbolRecord& s : program.symbols) {
+    if (s.scope == 'G') names.push_back(s.name);
+  }
+  return names;
+}
 
+MapVerdict judgeMap(const Program& program, const LinkerMap& map) {
+  LinkerNames names(map, globalNames(program));
   MapVerdict verdict;
+  std::vector<Global> globals = globalsToCompare(program);
   verdict.globals = globals.size();
   for (const auto& [name, address] : globals) {
-    std::string linkerName = "_" + std::string(name);
-    bool cut = linkerName.size() >= LinkerMap::kNameWidth;
-    if (cut) linkerName.resize(LinkerMap::kNameWidth);
-    const LinkerMap::Listing* listed = map.listing(linkerName);
-    if (!listed) {
-      if (!cut && verdict.lacking++ == 0) verdict.firstLacking = name;
+    if (!names.rows(name)) {
+      if (LinkerNames::writtenWhole(name) && verdict.lacking++ == 0) verdict.firstLacking = name;
       continue;
     }
     ++verdict.listed;
-    if (cut && (sharingCutName[linkerName] > 1 || listed->rows > 1)) continue;
+    std::optional<uint32_t> listed = names.addressOf(name);
+    if (!listed) continue;  // a cut name that is not certainly this global's
     ++verdict.compared;
     uint32_t here = static_cast<uint32_t>(address);
-    if (here == listed->address || verdict.differing++ > 0) continue;
+    if (here == *listed || verdict.differing++ > 0) continue;
     verdict.firstDifference = std::string(name) + ": " + hexText(here) + " here, " +
-                              hexText(listed->address) + " in the map";
+                              hexText(*listed) + " in the map";
   }
   return verdict;
 }

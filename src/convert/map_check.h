@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace torvane {
 
@@ -26,6 +28,10 @@ struct MapVerdict {
   /// The map is of this link, as far as can be told.
   bool trusted() const { return !ofAnotherLink() && differing == 0; }
 };
+
+/// The names of the globals of `program`, functions and variables, bound or not, in
+/// reading order; a global declared in several modules comes once for each.
+[[nodiscard]] std::vector<std::string_view> globalNames(const Program& program);
 
 /// Compares every linked global of `program` with `map`.
 [[nodiscard]] MapVerdict judgeMap(const Program& program, const LinkerMap& map);

@@ -164,6 +164,12 @@ ConvertOptions optionsOf(const Request& request, const OutputNames& names, const
                                                                   std::string& text) {
       return readListing(folder, module, text);
     };
+    // The listings are compared with the image the LOAD line names, where it can be read.
+    options.readImage = [image = names.image](std::string& text) {
+      std::string why;
+      InputFile input = openInput(image.c_str(), why);
+      return input && readRest(input.get(), text);
+    };
   }
   if (request.mapName) {
     options.map = &map;

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "util/characters.h"
+
 namespace torvane {
 
 namespace {
@@ -18,14 +20,18 @@ namespace {
 // assembled without SDCC's -p) are no lines of the source, and the equates before them
 // wait for the next line that has a location. An .area directive starts another area,
 // where an equate still waiting has no line of its own.
+//
+// The code bytes of a line follow its location, each after a blank at columns 12, 15,
+// and so on, seven at most (six when the cycle count in brackets follows them). The
+// linker rewrites each with the byte as linked, the very byte of the image, over the
+// assembler's mark of a relocated byte. A line with more bytes than fit goes on in
+// lines of bytes alone: twelve blanks, the bytes, no location and no line number.
 constexpr std::size_t kLocationColumn = 6;
 constexpr std::size_t kLocationWidth = 6;
 constexpr std::size_t kLineNumberEnd = 38;
+constexpr std::size_t kFirstByteColumn = 12;
+constexpr std::size_t kByteWidth = 3;
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-// A blank or a tab; also a carriage return, of line ends of another system, and the
-// form feed and vertical tab of page breaks.
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
 
 std::string_view trimmed(std::string_view text) {
   while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
@@ -64,6 +70,30 @@ std::string_view equatedIdentity(std::string_view source) {
   return identity;
 }
 
+// The code bytes a listing line shows after its location column, as linked.
+RelocatedListing::Code bytesOf(std::string_view line, uint32_t address) {
+  RelocatedListing::Code code;
+  code.address = address;
+  for (std::size_t at = kFirstByteColumn; code.count < RelocatedListing::kMostBytes;
+       at += kByteWidth) {
+    if (line.size() < at + kByteWidth || line[at] != ' ') break;
+    int high = hexDigit(line[at + 1]);
+    int low = hexDigit(line[at + 2]);
+    if (high < 0 || low < 0) break;
+    code.bytes[code.count++] = static_cast<uint8_t>(high * 16 + low);
+  }
+  return code;
+}
+
+// True for a line that goes on with the bytes of the line before: blank up to its bytes.
+bool continuesBytes(std::string_view line) {
+  if (line.size() <= kFirstByteColumn) return false;
+  for (std::size_t at = 0; at < kFirstByteColumn; ++at) {
+    if (line[at] != ' ') return false;
+  }
+  return true;
+}
+
 bool isAreaDirective(std::string_view source) {
   return source.size() > 5 && source.substr(0, 5) == ".area" && isBlank(source[5]);
 }
@@ -72,6 +102,9 @@ bool isAreaDirective(std::string_view source) {
 
 void RelocatedListing::read(std::string_view text) {
   std::vector<std::string_view> waiting;  // equates before their line
+  // Where bytes that go on from the line before stand, if they may.
+  bool bytesMayGoOn = false;
+  uint32_t nextByte = 0;
   while (!text.empty()) {
     std::size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);
@@ -79,11 +112,30 @@ void RelocatedListing::read(std::string_view text) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
 
     std::string_view source;
-    if (!sourceOf(line, source)) continue;
+    if (!sourceOf(line, source)) {
+      // Bytes that did not fit on the line before, at the addresses after its bytes.
+      if (bytesMayGoOn && continuesBytes(line)) {
+        Code more = bytesOf(line, nextByte);
+        if (more.count > 0) {
+          code_.push_back(more);
+          nextByte += more.count;
+          continue;
+        }
+      }
+      bytesMayGoOn = false;
+      continue;
+    }
+    bytesMayGoOn = false;
     uint32_t location = 0;
     if (locationOf(line, location)) {
       for (std::string_view identity : waiting) define(identity, location);
       waiting.clear();
+      Code code = bytesOf(line, location);
+      if (code.count > 0) {
+        code_.push_back(code);
+        bytesMayGoOn = true;
+        nextByte = location + code.count;
+      }
     } else if (isAreaDirective(source)) {
       waiting.clear();
     } else if (std::string_view identity = equatedIdentity(source); !identity.empty()) {

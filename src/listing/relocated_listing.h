@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -22,6 +23,15 @@ class RelocatedListing {
     uint32_t address = 0;
   };
 
+  /// The most code bytes a listing line shows.
+  static constexpr std::size_t kMostBytes = 7;
+  /// The code bytes of a listing line, as linked, from the linked address `address` on.
+  struct Code {
+    uint32_t address = 0;
+    uint8_t count = 0;
+    std::array<uint8_t, kMostBytes> bytes{};
+  };
+
   /// Reads the listing `text`: every debug equate takes the address of the next line
   /// that has one, unless an .area directive comes first. An identity defined again
   /// takes its last address.
@@ -32,12 +42,15 @@ class RelocatedListing {
   const std::vector<Equate>& lines() const { return lines_; }
   /// The equates of symbols and functions (scopes G, F and L), likewise.
   const std::vector<Equate>& symbols() const { return symbols_; }
+  /// The code bytes of every line that shows some, in the order of the listing.
+  const std::vector<Code>& code() const { return code_; }
 
  private:
   void define(std::string_view identity, uint32_t address);
 
   std::vector<Equate> lines_;
   std::vector<Equate> symbols_;
+  std::vector<Code> code_;
   std::unordered_map<std::string, std::size_t> index_;  // by identity, into its list
 };
 

@@ -5,13 +5,11 @@
 #include <system_error>
 #include <vector>
 
+#include "util/characters.h"
+
 namespace torvane {
 
 namespace {
-
-// A blank, a tab, a form feed (between the map's pages) or a carriage return (of CR LF
-// line ends).
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\f' || c == '\r' || c == '\v'; }
 
 std::vector<std::string_view> wordsOf(std::string_view line) {
   std::vector<std::string_view> words;

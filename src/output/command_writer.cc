@@ -3,33 +3,9 @@
 #include <charconv>
 
 #include "output/address_page.h"
+#include "util/hex_text.h"
 
 namespace torvane {
-
-namespace {
-
-// Writes "0x" and `value` in lower-case hexadecimal digits, without leading zeros, so
-// that the text ends just before `end` (ten bytes are always enough); returns its start.
-char* formatHex(uint32_t value, char* end) {
-  char* p = end;
-  do {
-    *--p = "0123456789abcdef"[value & 0xF];
-    value >>= 4;
-  } while (value != 0);
-  *--p = 'x';
-  *--p = '0';
-  return p;
-}
-
-constexpr std::size_t kHexSize = 2 + 8;
-
-}  // namespace
-
-std::string hexText(uint32_t value) {
-  char digits[kHexSize];
-  char* end = digits + sizeof digits;
-  return std::string(formatHex(value, end), end);
-}
 
 bool CommandWriter::startsCommandFile(std::string_view start) {
   std::string_view firstLine = start.substr(0, start.find('\n'));
@@ -139,6 +115,13 @@ void CommandWriter::registerNote(std::string_view name, std::string_view registe
   end();
 }
 
+void CommandWriter::noAddressNote(std::string_view name) {
+  start("REM ");
+  add(name);
+  add(" (no address)");
+  end();
+}
+
 void CommandWriter::structureStart(std::string_view tag) {
   start("STRUCT 0 ");
   add(tag);
@@ -183,7 +166,7 @@ void CommandWriter::addDecimal(int32_t value) {
 }
 
 void CommandWriter::addHex(uint32_t value) {
-  char digits[kHexSize];
+  char digits[kHexTextSize];
   char* end = digits + sizeof digits;
   char* p = formatHex(value, end);
   append(p, static_cast<std::size_t>(end - p));

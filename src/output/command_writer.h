@@ -10,10 +10,6 @@
 
 namespace torvane {
 
-/// "0x" and `value` in lower-case hexadecimal digits, as the command file writes
-/// addresses: for messages about them.
-std::string hexText(uint32_t value);
-
 /// Writes the command language of the debugger, a verb for each kind of line: the
 /// header and trailer, the FILE and FUNC scope lines exactly when a scope really
 /// changes, and the lines of line addresses, functions, structures and symbols, with
@@ -68,6 +64,10 @@ class CommandWriter {
   /// A note on a variable held in registers, which has no address: its name and the
   /// bracketed register list, where there is one.
   void registerNote(std::string_view name, std::string_view registers);
+
+  /// A note on a variable that nothing in the build gave an address, in place of a
+  /// line that would show it at the placeholder address of its record.
+  void noAddressNote(std::string_view name);
 
   /// The first line of a structure's block, its members, and its last line with its size.
   void structureStart(std::string_view tag);

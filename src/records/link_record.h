@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -31,7 +32,8 @@ class LinkRecord : public DebugRecord {
 
 /// Gives the symbols of `identity` `address`, where no link record gave them one and
 /// they do not live on the stack: every copy of the identity alike, as a link record
-/// binds them. True when it bound them.
-bool bindUnlinkedSymbol(Program& program, const RecordIdentity& identity, int32_t address);
+/// binds them. Returns how many records it bound.
+std::size_t bindUnlinkedSymbol(Program& program, const RecordIdentity& identity,
+                               int32_t address);
 
 }  // namespace torvane

@@ -9,8 +9,10 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "expected_text.h"
 #include "tool_run.h"
 #include "torvane/linker_map.h"
 
@@ -81,7 +83,8 @@ TEST(KeepGoingTest, SkippedRecordsLeaveTheCommandFileOfTheRest) {
   EXPECT_TRUE(expected == dvk) << "all the bad lines at once";
 }
 
-// Lines of a relocated listing: a debug equate, and a line located at `address`.
+// Lines of a relocated listing: a debug equate, a line located at `address`, and a
+// line of code bytes there, as the linker rewrites them.
 std::string equate(const std::string& identity) {
   return "                           000000   100 " + identity + "==.\n";
 }
@@ -90,8 +93,52 @@ std::string located(uint32_t address) {
   std::snprintf(text, sizeof text, "      %06X                        101 _label:\n", address);
   return text;
 }
+std::string code(uint32_t address, const std::vector<uint8_t>& bytes) {
+  char text[96];
+  int at = std::snprintf(text, sizeof text, "      %06X", address);
+  for (std::size_t i = 0; i < 7; ++i) {
+    at += i < bytes.size() ? std::snprintf(text + at, sizeof text - at, " %02X", bytes[i])
+                           : std::snprintf(text + at, sizeof text - at, "   ");
+  }
+  std::snprintf(text + at, sizeof text - at, "   102 \tsetb\t_fa1\n");
+  return text;
+}
+
+// A program image in Intel HEX: `bytes` from `address` on, and the end record.
+std::string image(uint32_t address, const std::vector<uint8_t>& bytes) {
+  char text[16];
+  std::snprintf(text, sizeof text, ":%02X%04X00", static_cast<unsigned>(bytes.size()), address);
+  std::string record = text;
+  unsigned sum = bytes.size() + (address >> 8) + (address & 0xFF);
+  for (uint8_t b : bytes) {
+    std::snprintf(text, sizeof text, "%02X", b);
+    record += text;
+    sum += b;
+  }
+  std::snprintf(text, sizeof text, "%02X\n", (0x100 - (sum & 0xFF)) & 0xFF);
+  return record + text + ":00000001FF\n";
+}
+
+// A linker map of the newer linkers: a symbol table of `rows`, name and address.
+std::string mapOf(const std::vector<std::pair<std::string, uint32_t>>& rows) {
+  std::string text =
+      "      Value  Global                              Global Defined In Module\n"
+      "      -----  --------------------------------   ------------------------\n";
+  for (const auto& [name, address] : rows) {
+    char value[16];
+    std::snprintf(value, sizeof value, "%08X", address);
+    text += "C:   " + std::string(value) + "  " + name + "   m\n";
+  }
+  return text;
+}
 
 const char kLinked[] = "M:m\nL:A$m$1:0\n";  // a module, and a record of the link
+
+// How many symbol records were written without an address, and placed by the map and
+// by the listings.
+struct Placed {
+  std::size_t withoutAddress, byMap, byListings;
+};
 
 struct WitnessRow {
   const char* what;
@@ -99,8 +146,17 @@ struct WitnessRow {
   std::map<std::string, std::string> listings;  // by module; none: no --listings
   std::vector<std::string> lines;               // lines the command file must hold
   std::string messages;                         // as printed
-  std::string mapText = "";                     // a linker map, where there is one
+  Placed placed;
+  std::string mapText = "";  // a linker map, where there is one
+  std::string image = "";    // the program image, where it can be read
 };
+
+const std::string kBitWarning =
+    "Warning: 1 bit variable of p.cdb has no address (SDCC writes none); name the folder of "
+    "the listings: torvane --listings DIR p.cdb\n";
+const std::string kBitFa1 = "L:C$m.c$3$1_0$1:62\nS:G$fa1$0_0$0({1}SB0$1:U),H,0,0\n";
+const std::string kListingOfFa1 =
+    equate("C$m.c$3$1_0$1") + code(0x62, {0xD2, 0x00}) + equate("G$fa1$0_0$0") + located(0);
 
 const WitnessRow kWitnessRows[] = {
     {"a listing binds what no record binds, every copy alike",
@@ -109,68 +165,198 @@ const WitnessRow kWitnessRows[] = {
      {{"m", equate("G$b$0_0$0") + located(5) + equate("Fm$s$0_0$0") + located(6) +
                 equate("Lm.f$sloc0$0_1$0") + located(7)}},
      {"DEF b b:0x5 %B08\nDEF b b:0x5 %B08\n", "DEFS s b:0x6 %B08\n", "DEFS sloc0 b:0x7 %B08\n"},
-     ""},
+     "",
+     {0, 0, 4}},
     {"an address record wins, and a stack local keeps its offset",
      kLinked + std::string("S:G$x$0$0({1}SC:U),E,0,0\nL:G$x$0$0:30\n") +
          "S:Lm.f$i$1_0$1({1}SC:S),B,1,2\nS:G$bp$0$0({1}SC:U),E,0,0\nL:G$bp$0$0:8\n",
      {{"m", equate("G$x$0$0") + located(0x40) + equate("Lm.f$i$1_0$1") + located(9)}},
-     {"DEF x 0:0x30 %U08\n", "DEFS i bp+0x2 %S08\n"},
-     ""},
+     {"DEF x 0:0x30 %U08\n", "DEFS i bp+0x2 %S08\n", "DEFREG bp 0:0x8 1\n"},
+     "",
+     {0, 0, 0}},
     {"without listings, the bit variables are counted, not their records",
      kLinked + std::string("S:G$b$0_0$0({1}SB0$1:U),H,0,0\nS:G$b$0_0$0({1}SB0$1:U),H,0,0\n") +
          "S:G$c$0_0$0({1}SB0$1:U),H,0,0\n",
      {},
-     {"DEF b b:0x0 %B08\n"},
+     {"REM b (no address)\nREM b (no address)\nREM c (no address)\n"},
      "Warning: 2 bit variables of p.cdb have no address (SDCC writes none); name the folder "
-     "of the listings: torvane --listings DIR p.cdb\n"},
+     "of the listings: torvane --listings DIR p.cdb\n",
+     {3, 0, 0}},
     {"one bit variable left, and a listing missing",
      kLinked + std::string("M:n\nS:G$b$0_0$0({1}SB0$1:U),H,0,0\n"),
      {{"m", equate("G$c$0_0$0") + located(3)}},
-     {"DEF b b:0x0 %B08\n"},
+     {"REM b (no address)\n"},
      "Warning: 1 bit variable of p.cdb has no address (SDCC writes none); no listing in obj "
-     "gives it (1 of 2 listings missing)\n"},
-    {"a file never linked is not warned of its bits",
-     "M:m\nS:G$b$0_0$0({1}SB0$1:U),H,0,0\n", {}, {"DEF b b:0x0 %B08\n"}, ""},
+     "gives it (1 of 2 listings missing)\n",
+     {1, 0, 0}},
+    {"a module repeated is looked for once, and an empty listing is missing",
+     "M:m\nM:n\nM:m\nL:A$m$1:0\nS:G$b$0_0$0({1}SB0$1:U),H,0,0\n",
+     {{"m", ""}, {"x", equate("G$b$0_0$0") + located(3)}},
+     {"REM b (no address)\n"},
+     "Warning: 1 bit variable of p.cdb has no address (SDCC writes none); no listing in obj "
+     "gives it (2 of 2 listings missing)\n",
+     {1, 0, 0}},
+    {"a file never linked is written as its records say, bits too",
+     "M:m\nS:G$b$0_0$0({1}SB0$1:U),H,0,0\nS:G$memccpy$0_0$0({2}DF,DG,SV:S),C,0,2\n",
+     {},
+     {"DEF b b:0x0 %B08\n", "DEF memccpy c:0x2 %>*X08\n"},
+     "",
+     {0, 0, 0}},
+    {"a file never linked takes from a map its bit globals alone",
+     "M:m\nS:G$b$0_0$0({1}SB0$1:U),H,0,0\nS:G$errno$0_0$0({2}SI:S),E,0,0\n",
+     {},
+     {"DEF b b:0x3 %B08\n", "DEF errno 0:0x0 %S16\n"},
+     "",
+     {0, 1, 0},
+     mapOf({{"_b", 3}, {"_errno", 8}})},
     {"a listing of the same build: a line defined twice is compared by its last address",
      kLinked + std::string("L:C$m.c$3$1_0$1:12\nS:G$b$0_0$0({1}SB0$1:U),H,0,0\n"),
      {{"m", equate("C$m.c$3$1_0$1") + located(0x10) + equate("C$m.c$3$1_0$1") + located(0x12) +
                 equate("G$b$0_0$0") + located(4)}},
      {"DEF b b:0x4 %B08\n"},
-     ""},
+     "",
+     {0, 0, 1}},
+    {"a line record given twice: the last counts",
+     kLinked + std::string("L:C$m.c$3$1_0$1:10\nL:C$m.c$3$1_0$1:12\nS:G$b$0_0$0({1}SB0$1:U),H,0,0\n"),
+     {{"m", equate("C$m.c$3$1_0$1") + located(0x10) + equate("G$b$0_0$0") + located(4)}},
+     {"REM b (no address)\n"},
+     "Warning: m.rst is not from the same build as p.cdb (m.c:3: 0x12 here, 0x10 in the "
+     "listing)\nWarning: 1 bit variable of p.cdb has no address (SDCC writes none); no listing "
+     "in obj gives it\n",
+     {1, 0, 0}},
     {"a listing of another build: a line elsewhere",
      kLinked + std::string("L:C$m.c$3$1_0$1:12\nS:G$b$0_0$0({1}SB0$1:U),H,0,0\n"),
      {{"m", equate("C$m.c$3$1_0$1") + located(0x14) + equate("G$b$0_0$0") + located(4)}},
-     {"DEF b b:0x0 %B08\n"},
+     {"REM b (no address)\n"},
      "Warning: m.rst is not from the same build as p.cdb (m.c:3: 0x12 here, 0x14 in the "
      "listing)\nWarning: 1 bit variable of p.cdb has no address (SDCC writes none); no listing "
-     "in obj gives it\n"},
+     "in obj gives it\n",
+     {1, 0, 0}},
     {"a listing of another build: a line the CDB file lacks",
      kLinked + std::string("L:C$m.c$3$1_0$1:12\nS:G$b$0_0$0({1}SB0$1:U),H,0,0\n"),
      {{"m", equate("C$m.c$3$1_0$1") + located(0x12) + equate("C$m.c$4$1_0$1") + located(0x15) +
                 equate("G$b$0_0$0") + located(4)}},
-     {"DEF b b:0x0 %B08\n"},
+     {"REM b (no address)\n"},
      "Warning: m.rst is not from the same build as p.cdb (m.c:4: no line record here, 0x15 in "
      "the listing)\nWarning: 1 bit variable of p.cdb has no address (SDCC writes none); no "
-     "listing in obj gives it\n"},
+     "listing in obj gives it\n",
+     {1, 0, 0}},
+    {"a listing whose code bytes are the image's",
+     kLinked + kBitFa1, {{"m", kListingOfFa1}}, {"DEF fa1 b:0x0 %B08\n"}, "", {0, 0, 1}, "",
+     image(0x60, {0x00, 0x00, 0xD2, 0x00, 0x22})},
+    {"a listing of another link whose source lines all stand where they stood",
+     kLinked + kBitFa1, {{"m", kListingOfFa1}}, {"REM fa1 (no address)\n"},
+     "Warning: m.rst is not from the same build as p.cdb (0x62: d2 01 in the image, d2 00 in "
+     "the listing)\nWarning: 1 bit variable of p.cdb has no address (SDCC writes none); no "
+     "listing in obj gives it\n",
+     {1, 0, 0}, "", image(0x62, {0xD2, 0x01})},
+    {"bytes the image lacks are not compared",
+     kLinked + kBitFa1, {{"m", kListingOfFa1}}, {"DEF fa1 b:0x0 %B08\n"}, "", {0, 0, 1}, "",
+     image(0x63, {0x00})},
+    {"an image that cannot be read leaves the listing to its lines",
+     kLinked + kBitFa1, {{"m", kListingOfFa1}}, {"DEF fa1 b:0x0 %B08\n"}, "", {0, 0, 1}, "",
+     ":02006200D201C8\n"},
+    {"a trusted map places the globals nothing else placed, by whole and cut names",
+     kLinked +
+         std::string("S:G$errno$0_0$0({2}SI:S),E,0,0\nS:G$printf_small$0_0$0({2}DF,SV:S),C,0,0\n") +
+         "S:G$a_function_named_beyond_the_width$0_0$0({2}DF,SV:S),C,0,0\n"
+         "S:G$a_function_named_beyond_the_widths$0_0$0({2}DF,SV:S),C,0,0\n"
+         "S:G$an_unlisted_function_beyond_width$0_0$0({2}DF,SV:S),C,0,0\n"
+         "S:G$name_written_whole_in_the_map$0_0$0({1}SC:U),F,0,0\n"
+         "S:G$memccpy$0_0$0({2}DF,DG,SV:S),C,0,0\nS:G$bp$0$0({1}SC:U),E,0,0\n"
+         "S:Lm.f$i$1_0$1({1}SC:S),B,1,2\nF:G$main$0_0$0({2}DF,SV:S),C,0,0,0,0,0\n"
+         "L:G$main$0_0$0:64\n",
+     {},
+     {"DEF errno 0:0x8 %S16\nDEF printf_small c:0x315 %X08\n",
+      "REM a_function_named_beyond_the_width (no address)\n"
+      "REM a_function_named_beyond_the_widths (no address)\n",
+      "REM an_unlisted_function_beyond_width (no address)\n",
+      "DEF name_written_whole_in_the_map d:0x20 %U08\nREM memccpy (no address)\n",
+      "DEF bp 0:0x21 %U08\n", "DEFREG bp 0:0x21 1\n"},
+     "",
+     {4, 4, 0},
+     mapOf({{"_main", 0x64}, {"_errno", 8}, {"_printf_small", 0x315}, {"_bp", 0x21},
+            {"_a_function_named_beyond_the_wid", 0x400},
+            {"_name_written_whole_in_the_map", 0x20}})},
+    {"a cut name that one global alone begins with, on one row, places it",
+     kLinked + std::string("S:G$a_function_named_beyond_the_width$0_0$0({2}DF,SV:S),C,0,0\n") +
+         "S:G$cut_on_two_rows_whose_first_is_other$0_0$0({2}DF,SV:S),C,0,0\n"
+         "S:G$x$0$0({1}SC:U),E,0,0\nL:G$x$0$0:30\nS:Lm.f$i$1_0$1({1}SC:S),B,1,2\n",
+     {},
+     {"DEF a_function_named_beyond_the_width c:0x400 %X08\n",
+      "REM cut_on_two_rows_whose_first_is_other (no address)\n", "DEFREG bp 0:0x21 1\n"},
+     "bp taken from p.map: 0x21\n",
+     {1, 1, 0},
+     mapOf({{"_x", 0x30}, {"_bp", 0x21}, {"_a_function_named_beyond_the_wid", 0x400},
+            {"_cut_on_two_rows_whose_first_is", 0x500},
+            {"_cut_on_two_rows_whose_first_is", 0x30}})},
+    {"what nothing places in a linked program is a note, whatever its placeholder",
+     kLinked + std::string("S:G$memccpy$0_0$0({2}DF,DG,SV:S),C,0,0\n") +
+         "S:G$isblank$0_0$0({2}DF,SI:S),C,0,2\nS:Lformat.isblank$c$1_0$79({2}SI:S),E,0,0\n"
+         "S:Lm.strcat$cp$1_0$5({3}DG,SC:U),F,0,0\nS:G$errno$0_0$0({2}SI:S),E,0,0\n"
+         "S:Fm$count$0_0$0({1}SC:U),E,0,0\nS:G$ready$0_0$0({1}SB0$1:U),H,0,0\n"
+         "S:Lm.f$i$1_0$1({1}SC:S),B,1,2\nS:Lm.f$n$1_0$1({2}SI:S),R,0,0,[r6,r7]\n"
+         "S:G$bp$0$0({1}SC:U),E,0,0\nL:G$bp$0$0:8\n",
+     {},
+     {"REM memccpy (no address)\nREM isblank (no address)\n",
+      "FILE format\nFUNC isblank\nREM c (no address)\nENDF\nENDFILE\nFILE m\nFUNC strcat\nREM cp (no address)\n"
+      "REM errno (no address)\nENDF\nREM count (no address)\nREM ready (no address)\nFUNC f\n"
+      "DEFS i bp+0x2 %S08\nREM n [r6,r7]\nDEF bp 0:0x8 %U08\n"},
+     kBitWarning,
+     {7, 0, 0}},
+    {"a copy read after its address record is not placed by it",
+     kLinked + std::string("S:G$x$0_0$0({1}SC:U),E,0,0\nL:G$x$0_0$0:30\n") +
+         "S:G$x$0_0$0({1}SC:U),E,0,0\n",
+     {},
+     {"DEF x 0:0x30 %U08\nREM x (no address)\n"},
+     "",
+     {1, 0, 0}},
+    {"a record of bp that nothing placed gives no frame pointer",
+     kLinked + std::string("S:G$bp$0$0({1}SC:U),E,0,0\nS:Lm.f$i$1_0$1({1}SC:S),B,1,2\n"),
+     {},
+     {"REM Structures\nREM Functions\n", "REM bp (no address)\n"},
+     kMissingBp,
+     {1, 0, 0}},
     {"an older map gives the bit globals it lists",
      kLinked + std::string("S:G$ready$0$0({1}SX:U),H,0,0\nF:G$main$0$0({2}DF,SV:S),C,0,0,0,0,0\n") +
          "L:G$main$0$0:64\n",
      {},
      {"DEF ready b:0x3 %B08\n"},
      "",
+     {0, 1, 0},
      "      Value  Global\n   --------   --------------------------------\n"
      "  0C:0064    _main\n  0B:0003    _ready\n"},
     {"a map of another link gives nothing",
      kLinked + std::string("S:G$ready$0$0({1}SX:U),H,0,0\nF:G$main$0$0({2}DF,SV:S),C,0,0,0,0,0\n") +
-         "L:G$main$0$0:64\n",
+         "L:G$main$0$0:64\nS:G$errno$0_0$0({2}SI:S),E,0,0\n",
      {},
-     {"DEF ready b:0x0 %B08\n"},
+     {"REM ready (no address)\n", "REM errno (no address)\n"},
      "Warning: 1 of 1 addresses differ from p.map (main: 0x64 here, 0x66 in the map); the CDB "
-     "file and the map are not from the same link\nWarning: 1 bit variable of p.cdb has no "
-     "address (SDCC writes none); name the folder of the listings: torvane --listings DIR "
-     "p.cdb\n",
+     "file and the map are not from the same link\n" + kBitWarning,
+     {2, 0, 0},
      "      Value  Global\n   --------   --------------------------------\n"
-     "  0C:0066    _main\n  0B:0003    _ready\n"},
+     "  0C:0066    _main\n  0B:0003    _ready\n  0008    _errno\n"},
+    {"a map without a global written whole is another link's",
+     kLinked + std::string("F:G$main$0$0({2}DF,SV:S),C,0,0,0,0,0\nL:G$main$0$0:64\n") +
+         "S:G$a_global_of_thirty_one_letters$0$0({1}SC:U),E,0,0\n"
+         "L:G$a_global_of_thirty_one_letters$0$0:30\n"
+         "S:G$a_global_beyond_the_width_of_names$0$0({1}SC:U),E,0,0\n"
+         "L:G$a_global_beyond_the_width_of_names$0$0:31\n",
+     {},
+     {"DEF a_global_of_thirty_one_letters 0:0x30 %U08\n"},
+     "Warning: p.map lacks 1 of the 3 globals of p.cdb (first: a_global_of_thirty_one_letters); "
+     "it is not the map of this link\n",
+     {0, 0, 0},
+     mapOf({{"_main", 0x64}, {"_a_global_of_thirty_one_letter", 0x30}})},
+    {"a map that lists none of the globals, all cut, gives no bp",
+     kLinked + std::string("S:G$a_global_beyond_the_width_of_names$0$0({1}SC:U),E,0,0\n") +
+         "L:G$a_global_beyond_the_width_of_names$0$0:31\nS:Lm.f$i$1_0$1({1}SC:S),B,1,2\n",
+     {},
+     {"REM Structures\nREM Functions\n"},
+     kMissingBp + "  bp not taken from p.map (0x21): it is not the map of this link\n" +
+         "Warning: p.map lists none of the 1 globals of p.cdb; it is not the map of this program\n",
+     {0, 0, 0},
+     mapOf({{"_bp", 0x21}})},
 };
 
 TEST(WitnessTest, ListingsAndMapsGiveWhatTheCdbFileLeavesOut) {
@@ -187,6 +373,10 @@ TEST(WitnessTest, ListingsAndMapsGiveWhatTheCdbFileLeavesOut) {
         text = it->second;
         return true;
       };
+      options.readImage = [&r](std::string& text) {
+        text = r.image;
+        return !r.image.empty();
+      };
     }
     LinkerMap map;
     if (!r.mapText.empty()) {
@@ -197,8 +387,11 @@ TEST(WitnessTest, ListingsAndMapsGiveWhatTheCdbFileLeavesOut) {
     std::string dvk;
     ConvertResult result = convert(r.cdb, options, dvk);
     EXPECT_EQ(Outcome::complete, result.outcome);
-    for (const std::string& line : r.lines) EXPECT_NE(std::string::npos, dvk.find(line)) << dvk;
+    for (const std::string& line : r.lines) EXPECT_NE(std::string::npos, dvk.find(line)) << line << dvk;
     EXPECT_EQ(r.messages, renderDiagnostics(result.diagnostics, "p.cdb"));
+    EXPECT_EQ(r.placed.withoutAddress, result.symbolsWithoutAddress);
+    EXPECT_EQ(r.placed.byMap, result.symbolsPlacedByMap);
+    EXPECT_EQ(r.placed.byListings, result.symbolsPlacedByListings);
   }
 }
 

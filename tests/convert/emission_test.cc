@@ -347,6 +347,14 @@ const LeftOutRow kLeftOutRows[] = {
      "p.cdb:1: warning: structure a was left out: it refers to structure b, which was left out\n"
      "Undefined datatype none in struct b\n"
      "p.cdb:2: warning: structure b was left out from where it failed\n"},
+    {"a structure whose two members name two structures left out names the first",
+     "T:Fm$b[({0}S:S$p$0$0({2}STnone:S),Z,0,0)]\nT:Fm$c[({0}S:S$p$0$0({2}STnone:S),Z,0,0)]\n"
+     "T:Fm$u[({0}S:S$q$0$0({2}STb:S),Z,0,0)({2}S:S$r$0$0({2}STc:S),Z,0,0)]\n",
+     "Undefined datatype none in struct b\n"
+     "p.cdb:1: warning: structure b was left out from where it failed\n"
+     "Undefined datatype none in struct c\n"
+     "p.cdb:2: warning: structure c was left out from where it failed\n"
+     "p.cdb:3: warning: structure u was left out: it refers to structure b, which was left out\n"},
     {"a tag whose first record is left out and second is not",
      "T:Fm$t[({0}S:S$p$0$0({2}STnone:S),Z,0,0)]\nT:Fm$t[({0}S:S$q$0$0({1}SC:U),Z,0,0)]\n"
      "T:Fm$u[({0}S:S$r$0$0({1}STt:S),Z,0,0)]\n",

@@ -85,6 +85,7 @@ TEST_F(CommandWriterTest, LinesOfEachKind) {
   writer.stackSymbol(true, "k", INT32_MIN, "U08");
   writer.registerNote("n", "[r6,r7]");
   writer.registerNote("t", "");
+  writer.noAddressNote("cp");
   writer.structureStart("point");
   writer.structureMember(2, "y", ">*S08[2]");
   writer.structureEnd(4);
@@ -93,7 +94,7 @@ TEST_F(CommandWriterTest, LinesOfEachKind) {
   EXPECT_EQ(
       "REM Symbols\nFUNC main C:0x64\nENDF C:0x7a\nSFUNC tick C:0x20\nENDF C:0x2f\n"
       "DEFS i bp-0x2 %S16\nDEFS j bp+0x0 %S16\nDEF k bp-0x80000000 %U08\nREM n [r6,r7]\n"
-      "REM t\nSTRUCT 0 point\nDEFT 0x2 y %>*S08[2]\nENDS 4\nDEFREG bp 0:0x21 1\n"
+      "REM t\nREM cp (no address)\nSTRUCT 0 point\nDEFT 0x2 y %>*S08[2]\nENDS 4\nDEFREG bp 0:0x21 1\n"
       "LOAD out/prog.ihx\n",
       written());
   // The range lines open no function scope: nothing closes them.

@@ -18,11 +18,14 @@ struct WitnessReport {
   std::size_t modules = 0;                 ///< the modules whose listing was looked for
   std::size_t missingListings = 0;         ///< those without one
   std::size_t unboundBits = 0;             ///< bit variables left without an address
+  std::size_t placedByListings = 0;        ///< symbol records the listings placed
+  std::size_t placedByMap = 0;             ///< symbol records the map placed
 };
 
 /// Binds what the CDB file leaves unbound from the relocated listings of its modules,
-/// where asked for, and from the map of the same link: the addresses of the variables
-/// without an address record. See note [bit variables] in listings.cc.
+/// where asked for, and from the map of the same link, where `verdict` trusts it: the
+/// addresses of the symbols without an address record. See note [bit variables] in
+/// witnesses.cc.
 [[nodiscard]] WitnessReport bindFromWitnesses(Program& program, const ConvertOptions& options,
                                               const MapVerdict* verdict);
 

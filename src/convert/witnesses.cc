@@ -1,5 +1,7 @@
-#include "convert/listings.h"
+#include "convert/witnesses.h"
 
+#include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -7,8 +9,10 @@
 
 #include "cdb/field_scanner.h"
 #include "convert/map_check.h"
+#include "image/program_image.h"
 #include "listing/relocated_listing.h"
-#include "output/command_writer.h"
+#include "map/linker_names.h"
+#include "util/hex_text.h"
 #include "records/address_space.h"
 #include "records/link_record.h"
 #include "records/module_record.h"
@@ -29,9 +33,11 @@ namespace {
 // bit 0. The relocated listing of each module has them, under the very identity of
 // their CDB records, at the address the linker gave them; older linkers list the
 // globals in the map too. A listing counts only when its source lines stand where the
-// CDB file's line records put them: one of another build would give other addresses
-// without a word. An address record always wins, and every copy of an identity is
-// bound, as link records bind them.
+// CDB file's line records put them and, where the program image can be read, its code
+// bytes are the image's: one of another build would give other addresses without a
+// word, and a rebuild that moved only data (two bits swapped) moves no source line but
+// changes the bytes of the code that uses them. An address record always wins, and
+// every copy of an identity is bound, as link records bind them.
 
 // A source line as a key: its file, number, level and block.
 std::string lineKey(std::string_view file, int32_t line, int32_t level, int32_t block) {
@@ -79,21 +85,70 @@ std::string staleness(const RelocatedListing& listing,
   return {};
 }
 
+// Why the listing is not of the link of the image, or empty: the first line whose code
+// bytes differ from the image's at their addresses. Bytes the image lacks are not
+// compared.
+std::string codeDifference(const RelocatedListing& listing, const ProgramImage& image) {
+  for (const RelocatedListing::Code& code : listing.code()) {
+    std::string inImage;
+    std::string inListing;
+    bool differs = false;
+    for (std::size_t i = 0; i < code.count; ++i) {
+      std::optional<uint8_t> linked = image.byteAt(code.address + static_cast<uint32_t>(i));
+      if (linked && *linked != code.bytes[i]) differs = true;
+      const char* separator = i == 0 ? "" : " ";
+      inImage.append(separator).append(linked ? byteText(*linked) : "--");
+      inListing.append(separator).append(byteText(code.bytes[i]));
+    }
+    if (differs) {
+      return hexText(code.address) + ": " + inImage + " in the image, " + inListing +
+             " in the listing";
+    }
+  }
+  return {};
+}
+
+// The program image, read once, when a listing is first compared with it; null where it
+// cannot be read.
+class ImageForListings {
+ public:
+  explicit ImageForListings(const ConvertOptions& options) : options_(options) {}
+  const ProgramImage* get() {
+    if (!asked_) {
+      asked_ = true;
+      std::string text;
+      readable_ = options_.readImage && options_.readImage(text) && image_.read(text);
+    }
+    return readable_ ? &image_ : nullptr;
+  }
+
+ private:
+  const ConvertOptions& options_;
+  bool asked_ = false;
+  bool readable_ = false;
+  ProgramImage image_;
+};
+
 // Reads each module's listing, and binds from those of this build.
 void bindFromListings(Program& program, const ConvertOptions& options, WitnessReport& report) {
   std::unordered_map<std::string, int32_t> records = lineRecords(program);
+  ImageForListings image(options);
   std::set<std::string_view> read;
   for (const ModuleRecord& module : program.modules) {
     if (!read.insert(module.name).second) continue;  // a module repeated
     ++report.modules;
     std::string text;
-    if (!options.readListing(module.name, text)) {
+    // An empty listing is what an assembly cut short leaves: as good as none.
+    if (!options.readListing(module.name, text) || text.empty()) {
       ++report.missingListings;
       continue;
     }
     RelocatedListing listing;
     listing.read(text);
     std::string stale = staleness(listing, records);
+    if (stale.empty()) {
+      if (const ProgramImage* linked = image.get()) stale = codeDifference(listing, *linked);
+    }
     if (!stale.empty()) {
       report.staleListings.push_back(std::string(module.name) + ".rst is not from the same build as " +
                                      options.inputName + " (" + stale + ")");
@@ -103,18 +158,27 @@ void bindFromListings(Program& program, const ConvertOptions& options, WitnessRe
       LinkRecord symbol;  // the symbol's identity, read as its link record would be
       FieldScanner scanner(equate.identity);
       if (symbol.readFields(scanner)) {
-        bindUnlinkedSymbol(program, symbol.identity(), static_cast<int32_t>(equate.address));
+        report.placedByListings += bindUnlinkedSymbol(program, symbol.identity(),
+                                                      static_cast<int32_t>(equate.address));
       }
     }
   }
 }
 
-// The bit variables an older map lists: globals, by their linker name.
-void bindFromMap(Program& program, const LinkerMap& map) {
+// The globals a trusted map lists that nothing else placed: in a linked program every
+// one, by its linker name (note [linker names] in map/linker_names.cc); in a module
+// never linked, whose other symbols stand where their records put them, its bit
+// variables alone, which an older linker lists.
+void bindFromMap(Program& program, const LinkerMap& map, WitnessReport& report) {
+  LinkerNames names(map, globalNames(program));
   for (const SymbolRecord& s : program.symbols) {
-    if (s.scope != 'G' || s.addressSpace != kBitSpace) continue;
-    if (std::optional<uint32_t> listed = map.addressOf(s.name)) {
-      bindUnlinkedSymbol(program, s.identity(), static_cast<int32_t>(*listed));
+    if (s.scope != 'G' || s.onStack || s.addressSpace == kRegisterSpace || s.address.follows()) {
+      continue;
+    }
+    if (!program.hasLinkRecords && s.addressSpace != kBitSpace) continue;
+    if (std::optional<uint32_t> listed = names.addressOf(s.name)) {
+      report.placedByMap +=
+          bindUnlinkedSymbol(program, s.identity(), static_cast<int32_t>(*listed));
     }
   }
 }
@@ -135,7 +199,7 @@ WitnessReport bindFromWitnesses(Program& program, const ConvertOptions& options,
                                 const MapVerdict* verdict) {
   WitnessReport report;
   if (options.readListing) bindFromListings(program, options, report);
-  if (verdict && verdict->trusted()) bindFromMap(program, *options.map);
+  if (verdict && verdict->trusted()) bindFromMap(program, *options.map, report);
   if (program.hasLinkRecords) report.unboundBits = unboundBitVariables(program);
   return report;
 }
