@@ -58,10 +58,16 @@ cd "$root/examples"
 (cd bits && sdcc --debug -c main.c && sdcc --debug -c flags.c &&
   sdcc --debug -o bits.ihx main.rel flags.rel)
 
+# library: printf, string and character functions from SDCC's library, which has no
+# debug records; its map and listing place what the CDB file leaves out.
+(cd library && sdcc --debug library.c)
+
 for example in blink structs stack paged multi; do
   tidy "$example"
   convert "$example"
 done
 tidy bits listings
 convert bits --listings examples/bits
+tidy library listings
+convert library --map examples/library/library.map --listings examples/library
 echo "examples regenerated"

@@ -1,9 +1,11 @@
 // Feeds arbitrary bytes to the relocated listing reader, as --listings hands it a
-// module's listing, and through the whole conversion as the listing of a small linked
-// program. Besides what the sanitizers catch, it checks what every reading must give:
-// only debug identities of the two kinds, addresses of 24 bits, the same equates
-// whatever the line ends, and a whole command file whatever the listing holds.
+// module's listing, and through the whole conversion as the listing and the program
+// image of a small linked program. Besides what the sanitizers catch, it checks what
+// every reading must give: only debug identities of the two kinds, addresses of 24
+// bits, at most a line's worth of code bytes, the same equates and code whatever the
+// line ends, and a whole command file whatever the listing and the image hold.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -26,6 +28,9 @@ bool wellFormed(const RelocatedListing& listing) {
     if ((scope != 'G' && scope != 'F' && scope != 'L') || e.address > 0xFFFFFF) return false;
     if (e.identity.find_first_of(" \t\r\f\v") != std::string::npos) return false;
   }
+  for (const RelocatedListing::Code& c : listing.code()) {
+    if (c.count == 0 || c.count > RelocatedListing::kMostBytes) return false;
+  }
   return true;
 }
 
@@ -37,7 +42,11 @@ bool sameEquates(const RelocatedListing& a, const RelocatedListing& b) {
     }
     return true;
   };
-  return same(a.lines(), b.lines()) && same(a.symbols(), b.symbols());
+  auto sameCode = [](const RelocatedListing::Code& x, const RelocatedListing::Code& y) {
+    return x.address == y.address && x.count == y.count && x.bytes == y.bytes;
+  };
+  return same(a.lines(), b.lines()) && same(a.symbols(), b.symbols()) &&
+         std::equal(a.code().begin(), a.code().end(), b.code().begin(), b.code().end(), sameCode);
 }
 
 const char kProgram[] =
@@ -69,6 +78,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   options.listingsName = "obj";
   options.readListing = [text](std::string_view, std::string& listingText) {
     listingText = text;
+    return true;
+  };
+  options.readImage = [text](std::string& image) {
+    image = text;
     return true;
   };
   std::string out;

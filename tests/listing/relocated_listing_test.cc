@@ -83,7 +83,24 @@ const std::string kPageBreak =
     "      00008C                        499 00122$:\n"
     "      00008C 92 01            [24]  500 \tmov\t_overflow,c\n";
 
+// A string literal longer than a listing line holds: its last bytes go on in a line of
+// bytes alone, at the addresses after the first line's.
+const std::string kLongString =
+    "      000E3F                        354 ___str_1:\n"
+    "      000E3F 74 68 65 20 77 6F 72   355 \t.ascii \"the words\"\n"
+    "             64 73\n"
+    "      000E48 00                     356 \t.db 0x00\n";
+
 using Equates = std::vector<std::pair<std::string, uint32_t>>;
+using Code = std::vector<std::pair<uint32_t, std::vector<uint8_t>>>;
+
+Code codeOf(const RelocatedListing& listing) {
+  Code code = {};
+  for (const RelocatedListing::Code& c : listing.code()) {
+    code.emplace_back(c.address, std::vector<uint8_t>(c.bytes.begin(), c.bytes.begin() + c.count));
+  }
+  return code;
+}
 
 Equates equatesOf(const std::vector<RelocatedListing::Equate>& list) {
   Equates equates;
@@ -96,6 +113,7 @@ struct ListingRow {
   std::string text;
   Equates symbols;
   Equates lines;
+  Code code = {};
 };
 
 const ListingRow kListingRows[] = {
@@ -108,8 +126,17 @@ const ListingRow kListingRows[] = {
       {"Lflags.check_level$sloc0$0_1$0", 8}},
      {}},
     {"a line defined twice takes its last address", kTwiceDefined, {},
-     {{"C$main.c$22$1_0$4", 0x76}, {"C$main.c$23$1_0$4", 0x81}}},
-    {"an equate waits across a page heading", kPageBreak, {}, {{"C$main.c$28$3_0$7", 0x87}}},
+     {{"C$main.c$22$1_0$4", 0x76}, {"C$main.c$23$1_0$4", 0x81}},
+     {{0x76, {0xE5, 0x09}}, {0x78, {0xB4, 0x01, 0x00}}, {0x7B, {0x92, 0x01}},
+      {0x7D, {0xD0, 0xD0}}, {0x7F, {0xD0, 0xE0}}, {0x81, {0x32}}}},
+    {"an equate waits across a page heading", kPageBreak, {}, {{"C$main.c$28$3_0$7", 0x87}},
+     {{0x83, {0x24, 0xFF}}, {0x85, {0x92, 0x00}}, {0x87, {0xE5, 0x08}},
+      {0x89, {0xB4, 0x01, 0x00}}, {0x8C, {0x92, 0x01}}}},
+    {"bytes that go on in a line of their own", kLongString, {}, {},
+     {{0xE3F, {0x74, 0x68, 0x65, 0x20, 0x77, 0x6F, 0x72}}, {0xE46, {0x64, 0x73}},
+      {0xE48, {0x00}}}},
+    {"a line of bytes alone counts only after a line of code",
+     "      00007B                        462 00103$:\n             64 73\n", {}, {}, {}},
     {"an area directive ends the wait",
      "                           000002   356 Fmain$toggled$0_0$0==.\n"
      "                                    357 \t.area\tCSEG    (CODE)\n"
@@ -122,7 +149,7 @@ const ListingRow kListingRows[] = {
     {"an equate with a value alone, no debug identity",
      "                           000007   436 \tar7 = 0x07\n"
      "      000062 AF 82            [24]  444 \tmov\tr7,dpl\n",
-     {}, {}},
+     {}, {}, {{0x62, {0xAF, 0x82}}}},
 };
 
 TEST(RelocatedListingTest, EquatesTakeTheLocationAfterThem) {
@@ -132,6 +159,7 @@ TEST(RelocatedListingTest, EquatesTakeTheLocationAfterThem) {
     listing.read(r.text);
     EXPECT_EQ(r.symbols, equatesOf(listing.symbols()));
     EXPECT_EQ(r.lines, equatesOf(listing.lines()));
+    EXPECT_EQ(r.code, codeOf(listing));
   }
 }
 
