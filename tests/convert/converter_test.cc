@@ -278,18 +278,22 @@ const WitnessRow kWitnessRows[] = {
      mapOf({{"_main", 0x64}, {"_errno", 8}, {"_printf_small", 0x315}, {"_bp", 0x21},
             {"_a_function_named_beyond_the_wid", 0x400},
             {"_name_written_whole_in_the_map", 0x20}})},
-    {"a cut name that one global alone begins with, on one row, places it",
+    {"a cut name places and is compared only where it is certainly the global's",
      kLinked + std::string("S:G$a_function_named_beyond_the_width$0_0$0({2}DF,SV:S),C,0,0\n") +
-         "S:G$cut_on_two_rows_whose_first_is_other$0_0$0({2}DF,SV:S),C,0,0\n"
+         "S:G$bound_global_cut_on_two_map_rows$0_0$0({1}SC:U),E,0,0\n"
+         "L:G$bound_global_cut_on_two_map_rows$0_0$0:50\n"
+         "S:G$unbound_global_cut_on_two_map_rows$0_0$0({1}SC:U),E,0,0\n"
          "S:G$x$0$0({1}SC:U),E,0,0\nL:G$x$0$0:30\nS:Lm.f$i$1_0$1({1}SC:S),B,1,2\n",
      {},
      {"DEF a_function_named_beyond_the_width c:0x400 %X08\n",
-      "REM cut_on_two_rows_whose_first_is_other (no address)\n", "DEFREG bp 0:0x21 1\n"},
+      "DEF bound_global_cut_on_two_map_rows 0:0x50 %U08\n",
+      "REM unbound_global_cut_on_two_map_rows (no address)\n", "DEFREG bp 0:0x21 1\n"},
      "bp taken from p.map: 0x21\n",
      {1, 1, 0},
      mapOf({{"_x", 0x30}, {"_bp", 0x21}, {"_a_function_named_beyond_the_wid", 0x400},
-            {"_cut_on_two_rows_whose_first_is", 0x500},
-            {"_cut_on_two_rows_whose_first_is", 0x30}})},
+            {"_bound_global_cut_on_two_map_row", 0x30}, {"_bound_global_cut_on_two_map_row", 0x50},
+            {"_unbound_global_cut_on_two_map_r", 0x30},
+            {"_unbound_global_cut_on_two_map_r", 0x50}})},
     {"what nothing places in a linked program is a note, whatever its placeholder",
      kLinked + std::string("S:G$memccpy$0_0$0({2}DF,DG,SV:S),C,0,0\n") +
          "S:G$isblank$0_0$0({2}DF,SI:S),C,0,2\nS:Lformat.isblank$c$1_0$79({2}SI:S),E,0,0\n"
@@ -338,16 +342,16 @@ const WitnessRow kWitnessRows[] = {
      "  0C:0066    _main\n  0B:0003    _ready\n  0008    _errno\n"},
     {"a map without a global written whole is another link's",
      kLinked + std::string("F:G$main$0$0({2}DF,SV:S),C,0,0,0,0,0\nL:G$main$0$0:64\n") +
-         "S:G$a_global_of_thirty_one_letters$0$0({1}SC:U),E,0,0\n"
-         "L:G$a_global_of_thirty_one_letters$0$0:30\n"
+         "S:G$thirty_one_characters_long_name$0$0({1}SC:U),E,0,0\n"
+         "L:G$thirty_one_characters_long_name$0$0:30\n"
          "S:G$a_global_beyond_the_width_of_names$0$0({1}SC:U),E,0,0\n"
          "L:G$a_global_beyond_the_width_of_names$0$0:31\n",
      {},
-     {"DEF a_global_of_thirty_one_letters 0:0x30 %U08\n"},
-     "Warning: p.map lacks 1 of the 3 globals of p.cdb (first: a_global_of_thirty_one_letters); "
+     {"DEF thirty_one_characters_long_name 0:0x30 %U08\n"},
+     "Warning: p.map lacks 1 of the 3 globals of p.cdb (first: thirty_one_characters_long_name); "
      "it is not the map of this link\n",
      {0, 0, 0},
-     mapOf({{"_main", 0x64}, {"_a_global_of_thirty_one_letter", 0x30}})},
+     mapOf({{"_main", 0x64}})},
     {"a map that lists none of the globals, all cut, gives no bp",
      kLinked + std::string("S:G$a_global_beyond_the_width_of_names$0$0({1}SC:U),E,0,0\n") +
          "L:G$a_global_beyond_the_width_of_names$0$0:31\nS:Lm.f$i$1_0$1({1}SC:S),B,1,2\n",
