@@ -5,16 +5,16 @@
 #include <string>
 
 #include "convert/emission.h"
-#include "convert/witnesses.h"
 #include "convert/map_check.h"
+#include "convert/witnesses.h"
 #include "output/command_writer.h"
-#include "util/hex_text.h"
 #include "records/function_record.h"
 #include "records/program.h"
 #include "records/record_reader.h"
 #include "torvane/line_reader.h"
 #include "torvane/line_sink.h"
 #include "torvane/linker_map.h"
+#include "util/hex_text.h"
 
 namespace torvane {
 

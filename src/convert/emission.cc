@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "output/command_writer.h"
-#include "util/hex_text.h"
 #include "records/address_space.h"
 #include "records/function_record.h"
 #include "records/module_record.h"
@@ -20,6 +19,7 @@
 #include "records/struct_record.h"
 #include "records/symbol_record.h"
 #include "torvane/diagnostics.h"
+#include "util/hex_text.h"
 
 namespace torvane {
 

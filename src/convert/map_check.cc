@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "map/linker_names.h"
-#include "util/hex_text.h"
 #include "records/address_space.h"
 #include "records/function_record.h"
 #include "records/program.h"
@@ -14,6 +13,7 @@
 #include "torvane/converter.h"
 #include "torvane/diagnostics.h"
 #include "torvane/linker_map.h"
+#include "util/hex_text.h"
 
 namespace torvane {
 

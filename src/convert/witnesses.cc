@@ -12,7 +12,6 @@
 #include "image/program_image.h"
 #include "listing/relocated_listing.h"
 #include "map/linker_names.h"
-#include "util/hex_text.h"
 #include "records/address_space.h"
 #include "records/link_record.h"
 #include "records/module_record.h"
@@ -21,6 +20,7 @@
 #include "torvane/converter.h"
 #include "torvane/diagnostics.h"
 #include "torvane/linker_map.h"
+#include "util/hex_text.h"
 
 namespace torvane {
 

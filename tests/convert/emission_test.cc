@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "torvane/diagnostics.h"
 #include "program_fixture.h"
 #include "tool_run.h"
 #include "torvane/converter.h"
+#include "torvane/diagnostics.h"
 
 namespace torvane {
 

@@ -14,9 +14,9 @@
 #include <tuple>
 #include <vector>
 
-#include "torvane/converter.h"
 #include "expected_text.h"
 #include "tool_run.h"
+#include "torvane/converter.h"
 
 namespace torvane {
 
