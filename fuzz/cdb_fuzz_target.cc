@@ -14,7 +14,8 @@
 #include <string>
 #include <string_view>
 
-#include "torvane/line_reader.h"
+#include "cdb/line_reader.h"
+#include "convert/conversion.h"
 #include "torvane/converter.h"
 #include "output/command_writer.h"
 
@@ -38,7 +39,7 @@ Result run(LineReader& input, bool keepGoing = false) {
   options.keepGoing = keepGoing;
   Result r;
   TextSink sink(r.out);
-  r.conversion = convert(input, options, sink);
+  r.conversion = convertLines(input, options, sink);
   return r;
 }
 

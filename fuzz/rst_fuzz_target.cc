@@ -76,8 +76,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   options.inputName = "m.cdb";
   options.image = "m.ihx";
   options.listingsName = "obj";
-  options.readListing = [text](std::string_view, std::string& listingText) {
-    listingText = text;
+  options.readListing = [text](std::string_view, ListingFile& listing) {
+    listing.name = "obj/m.rst";
+    listing.text = text;
     return true;
   };
   options.readImage = [text](std::string& image) {

@@ -14,8 +14,9 @@
 #include "records/struct_record.h"
 #include "records/symbol_record.h"
 #include "torvane/diagnostics.h"
-#include "torvane/line_reader.h"
+#include "cdb/line_reader.h"
 #include "torvane/line_sink.h"
+#include "util/reporter.h"
 
 namespace torvane {
 
@@ -43,7 +44,7 @@ struct MemoryProgram {
   // Adds the records' messages that arose since the last call to `messages`.
   void noteMessages() {
     std::size_t at = 0;
-    for (const Diagnostic& d : diagnostics) {
+    for (const Diagnostic& d : said) {
       if (at++ < noted_) continue;
       for (const std::string& detail : d.details) messages += detail + "\n";
       if (d.line == 0) messages += d.text + "\n";
@@ -51,7 +52,8 @@ struct MemoryProgram {
     noted_ = at;
   }
 
-  Diagnostics diagnostics;
+  Diagnostics said;  // what the records said, through diagnostics
+  Reporter diagnostics{said, "p.cdb"};
   Program program;
   std::string messages;
 

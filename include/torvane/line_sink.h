@@ -12,6 +12,8 @@ class LineSink {
   /// Takes whole lines, each with its line feed (the trailer without one); false when
   /// it cannot, and then nothing more is handed over.
   [[nodiscard]] virtual bool take(std::string_view line) = 0;
+  /// Why the sink refused a line, for the message that says so; empty where it cannot tell.
+  virtual std::string failure() const { return {}; }
 };
 
 /// A sink that keeps the command file as text in memory.

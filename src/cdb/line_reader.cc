@@ -1,4 +1,4 @@
-#include "torvane/line_reader.h"
+#include "cdb/line_reader.h"
 
 #include <cerrno>
 #include <cstring>

@@ -18,7 +18,8 @@
 #include "records/program.h"
 #include "records/struct_record.h"
 #include "records/symbol_record.h"
-#include "torvane/diagnostics.h"
+#include "util/message_codes.h"
+#include "util/reporter.h"
 #include "util/hex_text.h"
 
 namespace torvane {
@@ -28,7 +29,7 @@ namespace {
 // One run of the emission pass over a program.
 class Emission {
  public:
-  Emission(const Program& program, CommandWriter& out, Diagnostics& diagnostics, bool keepGoing)
+  Emission(const Program& program, CommandWriter& out, Reporter& diagnostics, bool keepGoing)
       : program_(program),
         out_(out),
         diagnostics_(diagnostics),
@@ -77,7 +78,7 @@ class Emission {
 
   const Program& program_;
   CommandWriter& out_;
-  Diagnostics& diagnostics_;
+  Reporter& diagnostics_;
   const bool keepGoing_;
   EmissionResult result_;
   std::vector<uint8_t> marks_;
@@ -93,11 +94,13 @@ bool Emission::writeEach(const List& list) {
     if (write(record, faultLine)) continue;
     result_.allWritten = false;
     if (!keepGoing_) {
-      diagnostics_.add(Diagnostic::Kind::error, "this record was not written", faultLine);
+      diagnostics_.add(Diagnostic::Kind::error, code::kRecordNotWritten, "this record was not written",
+                       faultLine);
       return false;
     }
     using Record = std::remove_cv_t<std::remove_reference_t<decltype(record)>>;
-    diagnostics_.warning(std::string(Record::kKind) + " " + std::string(record.name) +
+    diagnostics_.warning(code::kRecordLeftOut,
+                         std::string(Record::kKind) + " " + std::string(record.name) +
                              " was left out from where it failed",
                          faultLine);
     ++result_.leftOut;
@@ -305,9 +308,11 @@ void Emission::leaveOutUnwritableStructures() {
     if (undefined) {
       diagnostics_.fault("Undefined datatype ",
                          std::string(undefined->structTag) + " in struct " + name);
-      diagnostics_.warning("structure " + name + " was left out from where it failed", s.line);
+      diagnostics_.warning(code::kRecordLeftOut,
+                           "structure " + name + " was left out from where it failed", s.line);
     } else {
-      diagnostics_.warning("structure " + name + " was left out: it refers to structure " +
+      diagnostics_.warning(code::kStructureLeftOut,
+                           "structure " + name + " was left out: it refers to structure " +
                                std::string(needsLeftOut->structTag) + ", which was left out",
                            s.line);
     }
@@ -363,7 +368,7 @@ void Emission::defineFramePointer(const FramePointerInMap& bp) {
     out_.framePointer(record->address.value());
   } else if (bp.address) {
     out_.framePointer(static_cast<int32_t>(*bp.address));
-    diagnostics_.add(Diagnostic::Kind::note,
+    diagnostics_.add(Diagnostic::Kind::note, code::kBpFromMap,
                      "bp taken from " + bp.mapName + ": " + hexText(*bp.address));
   } else {
     std::string text =
@@ -372,7 +377,8 @@ void Emission::defineFramePointer(const FramePointerInMap& bp) {
         "  Either add _bp.c to your build, or place _bp.cdb in the library\n"
         "  directory with _bp.rel.";
     if (!bp.note.empty()) text += "\n" + bp.note;
-    diagnostics_.add(Diagnostic::Kind::error, std::move(text));
+    diagnostics_.add(Diagnostic::Kind::error, code::kBpMissing, std::move(text)).suggestion =
+        bp.mapBeside;
   }
 }
 
@@ -405,7 +411,7 @@ void writeLinesOfReading(const Program& program, CommandWriter& out) {
   for (; change != changed; ++change) out.enterFile(change->file);
 }
 
-EmissionResult writeSections(const Program& program, CommandWriter& out, Diagnostics& diagnostics,
+EmissionResult writeSections(const Program& program, CommandWriter& out, Reporter& diagnostics,
                              const FramePointerInMap& bp, bool keepGoing) {
   return Emission(program, out, diagnostics, keepGoing).run(bp);
 }

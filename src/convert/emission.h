@@ -8,7 +8,7 @@
 namespace torvane {
 
 class CommandWriter;
-class Diagnostics;
+class Reporter;
 class Program;
 
 /// What the linker map says of the frame pointer bp, for a program whose records do not
@@ -17,6 +17,7 @@ struct FramePointerInMap {
   std::string mapName;              ///< the map that gave `address`
   std::optional<uint32_t> address;  ///< none: no trusted map gave it
   std::string note;                 ///< a further line for the message where bp is missing
+  std::string mapBeside;            ///< a map not named that may give bp, to suggest
 };
 
 /// How the emission pass ended.
@@ -36,7 +37,7 @@ void writeLinesOfReading(const Program& program, CommandWriter& out);
 /// functions when a symbol lives on the stack. A record that fails stops the pass, or,
 /// with `keepGoing`, is left out from where it failed, and the pass goes on.
 [[nodiscard]] EmissionResult writeSections(const Program& program, CommandWriter& out,
-                                          Diagnostics& diagnostics, const FramePointerInMap& bp,
+                                          Reporter& diagnostics, const FramePointerInMap& bp,
                                           bool keepGoing);
 
 }  // namespace torvane

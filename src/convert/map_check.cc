@@ -11,7 +11,8 @@
 #include "records/program.h"
 #include "records/symbol_record.h"
 #include "torvane/converter.h"
-#include "torvane/diagnostics.h"
+#include "util/message_codes.h"
+#include "util/reporter.h"
 #include "torvane/linker_map.h"
 #include "util/hex_text.h"
 
@@ -98,12 +99,13 @@ MapVerdict judgeMap(const Program& program, const LinkerMap& map) {
 }
 
 void warnOfMap(const MapVerdict& verdict, const ConvertOptions& options,
-               Diagnostics& diagnostics) {
+               Reporter& diagnostics) {
   std::string differ = std::to_string(verdict.differing) + " of " +
                        std::to_string(verdict.compared) + " addresses differ";
   std::string difference = " (" + verdict.firstDifference + ")";
   if (verdict.globals > 0 && verdict.listed == 0) {
-    diagnostics.warning(options.mapName + " lists none of the " +
+    diagnostics.addAbout(options.mapName, Diagnostic::Kind::warning, code::kMapOfAnotherProgram,
+                         options.mapName + " lists none of the " +
                         std::to_string(verdict.globals) + " globals of " + options.inputName +
                         "; it is not the map of this program");
   } else if (verdict.lacking > 0) {
@@ -112,9 +114,11 @@ void warnOfMap(const MapVerdict& verdict, const ConvertOptions& options,
                        std::to_string(verdict.globals) + " globals of " + options.inputName +
                        " (first: " + verdict.firstLacking + ")";
     if (verdict.differing > 0) text += " and " + differ + difference;
-    diagnostics.warning(text + "; it is not the map of this link");
+    diagnostics.addAbout(options.mapName, Diagnostic::Kind::warning, code::kMapOfAnotherLink,
+                         text + "; it is not the map of this link");
   } else if (verdict.differing > 0) {
-    diagnostics.warning(differ + " from " + options.mapName + difference +
+    diagnostics.addAbout(options.mapName, Diagnostic::Kind::warning, code::kMapAddressesDiffer,
+                         differ + " from " + options.mapName + difference +
                         "; the CDB file and the map are not from the same link");
   }
 }

@@ -7,7 +7,7 @@
 
 namespace torvane {
 
-class Diagnostics;
+class Reporter;
 class LinkerMap;
 class Program;
 struct ConvertOptions;
@@ -37,6 +37,6 @@ struct MapVerdict {
 [[nodiscard]] MapVerdict judgeMap(const Program& program, const LinkerMap& map);
 
 /// The warning a map that is not this link's gets, if any.
-void warnOfMap(const MapVerdict& verdict, const ConvertOptions& options, Diagnostics& diagnostics);
+void warnOfMap(const MapVerdict& verdict, const ConvertOptions& options, Reporter& diagnostics);
 
 }  // namespace torvane

@@ -18,7 +18,8 @@
 #include "records/program.h"
 #include "records/symbol_record.h"
 #include "torvane/converter.h"
-#include "torvane/diagnostics.h"
+#include "util/message_codes.h"
+#include "util/reporter.h"
 #include "torvane/linker_map.h"
 #include "util/hex_text.h"
 
@@ -137,21 +138,22 @@ void bindFromListings(Program& program, const ConvertOptions& options, WitnessRe
   for (const ModuleRecord& module : program.modules) {
     if (!read.insert(module.name).second) continue;  // a module repeated
     ++report.modules;
-    std::string text;
+    ListingFile file;
     // An empty listing is what an assembly cut short leaves: as good as none.
-    if (!options.readListing(module.name, text) || text.empty()) {
+    if (!options.readListing(module.name, file) || file.text.empty()) {
       ++report.missingListings;
       continue;
     }
     RelocatedListing listing;
-    listing.read(text);
+    listing.read(file.text);
     std::string stale = staleness(listing, records);
     if (stale.empty()) {
       if (const ProgramImage* linked = image.get()) stale = codeDifference(listing, *linked);
     }
     if (!stale.empty()) {
-      report.staleListings.push_back(std::string(module.name) + ".rst is not from the same build as " +
-                                     options.inputName + " (" + stale + ")");
+      report.staleListings.emplace_back(
+          file.name, std::string(module.name) + ".rst is not from the same build as " +
+                         options.inputName + " (" + stale + ")");
       continue;
     }
     for (const RelocatedListing::Equate& equate : listing.symbols()) {
@@ -205,15 +207,17 @@ WitnessReport bindFromWitnesses(Program& program, const ConvertOptions& options,
 }
 
 void warnOfWitnesses(const WitnessReport& report, const ConvertOptions& options,
-                     Diagnostics& diagnostics) {
-  for (const std::string& stale : report.staleListings) diagnostics.warning(stale);
+                     Reporter& diagnostics) {
+  for (const auto& [listing, text] : report.staleListings) {
+    diagnostics.addAbout(listing, Diagnostic::Kind::warning, code::kListingOfAnotherBuild, text);
+  }
   if (report.unboundBits == 0) return;
   std::string text = std::to_string(report.unboundBits) +
                      (report.unboundBits == 1 ? " bit variable of " : " bit variables of ") +
                      options.inputName + (report.unboundBits == 1 ? " has" : " have") +
                      " no address (SDCC writes none); ";
   if (!options.readListing) {
-    text += "name the folder of the listings: torvane --listings DIR " + options.inputName;
+    text += "name the folder of the listings";
   } else {
     text += "no listing in " + options.listingsName + (report.unboundBits == 1 ? " gives it" : " gives them");
     if (report.missingListings > 0) {
@@ -221,7 +225,7 @@ void warnOfWitnesses(const WitnessReport& report, const ConvertOptions& options,
               std::to_string(report.modules) + " listings missing)";
     }
   }
-  diagnostics.warning(text);
+  diagnostics.warning(code::kBitWithoutAddress, text);
 }
 
 }  // namespace torvane

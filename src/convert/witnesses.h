@@ -2,11 +2,12 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace torvane {
 
-class Diagnostics;
+class Reporter;
 class LinkerMap;
 class Program;
 struct ConvertOptions;
@@ -14,7 +15,8 @@ struct MapVerdict;
 
 /// What the build's other outputs gave of the addresses the CDB file leaves out.
 struct WitnessReport {
-  std::vector<std::string> staleListings;  ///< a warning for each listing of another build
+  /// Each listing of another build, and what is said of it.
+  std::vector<std::pair<std::string, std::string>> staleListings;
   std::size_t modules = 0;                 ///< the modules whose listing was looked for
   std::size_t missingListings = 0;         ///< those without one
   std::size_t unboundBits = 0;             ///< bit variables left without an address
@@ -32,6 +34,6 @@ struct WitnessReport {
 /// The warnings of `report`: listings of another build, and bit variables still without
 /// an address in a linked program.
 void warnOfWitnesses(const WitnessReport& report, const ConvertOptions& options,
-                     Diagnostics& diagnostics);
+                     Reporter& diagnostics);
 
 }  // namespace torvane

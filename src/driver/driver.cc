@@ -3,22 +3,16 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <new>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
 
-#include "driver/files.h"
+#include "driver/messages.h"
 #include "driver/options.h"
 #include "driver/version.h"
-#include "records/record_reader.h"
 #include "torvane/converter.h"
 #include "torvane/diagnostics.h"
-#include "torvane/line_reader.h"
-#include "torvane/linker_map.h"
-#include "util/system_files.h"
+#include "torvane/files.h"
 
 namespace torvane {
 
@@ -52,19 +46,8 @@ void print(std::FILE* to, std::string_view text) {
 
 void say(std::string_view line) { print(stdout, std::string(line) + "\n"); }
 
-// Messages, as the renderer words them: on standard output, or on standard error for
-// the failures of files.
-void show(const Diagnostics& diagnostics, std::string_view inputName = {}, std::FILE* to = stdout) {
-  print(to, renderDiagnostics(diagnostics, inputName));
-}
-
-// A file that cannot be used, and the system's reason.
-ExitCode fail(ExitCode code, std::string_view what, std::string_view why) {
-  Diagnostics failure;
-  failure.add(Diagnostic::Kind::failure, std::string(what) + ": " + std::string(why));
-  show(failure, {}, stderr);
-  return code;
-}
+// A message about the command line itself, after the program's name.
+void complain(std::string_view text) { say("torvane: " + std::string(text)); }
 
 // The help, version and usage answers, and the complaints about the command line.
 ExitCode answer(const Request& request) {
@@ -87,176 +70,56 @@ ExitCode answer(const Request& request) {
     }
     return ExitCode::success;
   }
-  Diagnostics complaint;
   if (request.action == Action::unknownOption) {
-    complaint.addAboutCommandLine(Diagnostic::Kind::failure,
-                                  "unknown option " + std::string(request.option));
+    complain("unknown option " + std::string(request.option));
   } else if (request.action == Action::missingValue) {
-    complaint.addAboutCommandLine(Diagnostic::Kind::failure,
-                                  "missing " + std::string(request.missingValueNoun) +
-                                      " after " + std::string(request.option));
+    complain("missing " + std::string(request.missingValueNoun) + " after " +
+             std::string(request.option));
   }
-  show(complaint);
   for (const char* line : kUsage) say(line);
   return ExitCode::noInput;
 }
 
-// An input that is no CDB file, said in one line; a linker map is pointed to --map.
-ExitCode refuseInput(const char* inputName, std::FILE* input) {
-  Diagnostics refusal;
-  refusal.add(Diagnostic::Kind::failure, notCdbMessage(inputName));
-  std::string text;
-  LinkerMap map;
-  std::rewind(input);
-  if (readRest(input, text) && map.read(text)) {
-    refusal.add(Diagnostic::Kind::note, "  it is a linker map: torvane --map " +
-                                            std::string(inputName) + " " +
-                                            deriveOutputNames(inputName).cdb);
-  }
-  show(refusal, inputName, stderr);
-  return ExitCode::failure;
-}
-
-// Reads the linker map `name` into `map`; the exit code when it cannot be used.
-std::optional<ExitCode> readMap(const char* name, LinkerMap& map) {
-  std::string why;
-  InputFile input = openInput(name, why);
-  if (!input) return fail(ExitCode::noInput, "Cannot open .map input file", why);
-  std::string text;
-  if (!readRest(input.get(), text)) {
-    return fail(ExitCode::noInput, "Cannot read .map input file", std::strerror(errno));
-  }
-  if (map.read(text)) return std::nullopt;
-  Diagnostics notMap;
-  notMap.add(Diagnostic::Kind::failure, std::string(name) + " is not a linker map; nothing was written");
-  show(notMap, {}, stderr);
-  return ExitCode::noInput;
-}
-
-// The folder of the listings, which must be one; the exit code when it is not.
-std::optional<ExitCode> checkListingsFolder(const char* name) {
-  std::error_code ec;
-  std::filesystem::file_status status = std::filesystem::status(pathOf(name), ec);
-  if (std::filesystem::is_directory(status)) return std::nullopt;
-  int reason = std::filesystem::exists(status) ? ENOTDIR : ENOENT;
-  return fail(ExitCode::noInput, "Cannot open listings folder " + std::string(name),
-              std::strerror(reason));
-}
-
-// Reads MODULE.rst of the folder `folder`; a name that would lead out of it names none.
-bool readListing(const std::filesystem::path& folder, std::string_view module, std::string& text) {
-  if (module.empty() || module.find_first_of("/\\:") != std::string_view::npos) return false;
-  std::string why;
-  std::string name = (folder / pathOf(std::string(module) + ".rst")).u8string();
-  InputFile listing = openInput(name.c_str(), why);
-  return listing && readRest(listing.get(), text);
-}
-
-// What the conversion needs to know of the request and the files around the input.
-ConvertOptions optionsOf(const Request& request, const OutputNames& names, const LinkerMap& map) {
-  ConvertOptions options;
-  options.inputName = request.inputName;
-  options.image = names.image;
+// What the command line asks of the file API.
+FileOptions fileOptionsOf(const Request& request) {
+  FileOptions options;
+  options.input = request.inputName;
+  if (request.outputName) options.commandFile = request.outputName;
+  if (request.imageName) options.image = request.imageName;
+  if (request.mapName) options.map = request.mapName;
+  options.listings.assign(request.listings.begin(), request.listings.end());
   options.keepGoing = request.keepGoing;
-  if (request.listingsName) {
-    options.listingsName = request.listingsName;
-    options.readListing = [folder = pathOf(request.listingsName)](std::string_view module,
-                                                                  std::string& text) {
-      return readListing(folder, module, text);
-    };
-    // The listings are compared with the image the LOAD line names, where it can be read.
-    options.readImage = [image = names.image](std::string& text) {
-      std::string why;
-      InputFile input = openInput(image.c_str(), why);
-      return input && readRest(input.get(), text);
-    };
-  }
-  if (request.mapName) {
-    options.map = &map;
-    options.mapName = request.mapName;
-  } else {
-    // Without a map named, a map beside the input is pointed out where bp is missing.
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(pathOf(names.map), ec)) {
-      options.mapHint = "  Or name the linker map: torvane --map " + names.map + " " +
-                        request.inputName;
-    }
-  }
   return options;
-}
-
-// Converts the input into the command file and says how it went.
-ExitCode convertInto(LineReader& reader, const Request& request, const OutputNames& names,
-                     const LinkerMap& map, const Diagnostics& commandLineMessages) {
-  CommandFileOutput output;
-  std::string why;
-  if (!output.open(names.commandFile, why)) {
-    return fail(ExitCode::noOutput, "Cannot open .dvk output file", why);
-  }
-  ConvertResult result = convert(reader, optionsOf(request, names, map), output);
-  if (!output.finish(why)) result.writeFailed = true;
-
-  show(result.diagnostics, request.inputName);
-  ExitCode code = exitCodeOf(result, request.fatalWarnings,
-                             commandLineMessages.count(Diagnostic::Kind::warning));
-  if (result.outcome == Outcome::readError) {
-    fail(code, "Cannot read .cdb input file", result.readError);
-  } else if (result.outcome == Outcome::outOfMemory) {
-    fail(code, "Cannot convert .cdb input file", std::strerror(ENOMEM));
-  }
-  if (result.writeFailed) fail(code, "Cannot write .dvk output file", why);
-  return code;
 }
 
 // The run on one input file, in order.
 ExitCode run(const Request& request) {
-  const char* inputName = request.inputName;
   if (!request.quiet) {
     for (const char* line : kBanner) say(line);
   }
-  Diagnostics commandLineMessages;
-  for (std::string_view name : request.extra) {
-    commandLineMessages.addAboutCommandLine(Diagnostic::Kind::warning,
-                             "extra argument " + std::string(name) + " ignored");
-  }
-  show(commandLineMessages, inputName);
-
-  // The input must open; nothing is created when it cannot.
-  std::string why;
-  InputFile input = openInput(inputName, why);
-  if (!input) return fail(ExitCode::noInput, "Cannot open .cdb input file", why);
-  LineReader reader(input.get());
-  if (!startsAsCdb(reader)) return refuseInput(inputName, input.get());
-
-  // The map, when one is named, is read before anything is written.
-  LinkerMap map;
-  if (request.mapName) {
-    if (std::optional<ExitCode> unusable = readMap(request.mapName, map)) return *unusable;
-  }
-  if (request.listingsName) {
-    if (std::optional<ExitCode> unusable = checkListingsFolder(request.listingsName)) {
-      return *unusable;
-    }
-  }
-
-  OutputNames names = deriveOutputNames(inputName);
-  if (request.outputName) names.commandFile = request.outputName;
-  if (request.imageName) names.image = request.imageName;
-  std::string refusal = refusalOf(inputName, request.mapName, names);
-  if (!refusal.empty()) return fail(ExitCode::noOutput, "Cannot open .dvk output file", refusal);
-  return convertInto(reader, request, names, map, commandLineMessages);
+  for (std::string_view name : request.extra) complain("extra argument " + std::string(name) + " ignored");
+  ConvertResult result = convertFile(fileOptionsOf(request));
+  PrintedMessages printed = printedMessages(result.diagnostics, !request.listings.empty());
+  print(stdout, printed.out);
+  print(stderr, printed.err);
+  return exitCodeOf(result, request.fatalWarnings, request.extra.size());
 }
 
 }  // namespace
 
 ExitCode exitCodeOf(const ConvertResult& result, bool fatalWarnings, std::size_t otherWarnings) {
-  // A command file not written whole outranks the rest.
-  if (result.writeFailed) return ExitCode::noOutput;
-  std::size_t warnings = otherWarnings + result.diagnostics.count(Diagnostic::Kind::warning) +
-                         result.diagnostics.count(Diagnostic::Kind::error);
-  if (fatalWarnings && warnings > 0) return ExitCode::failure;
-  bool converted = result.outcome == Outcome::complete || result.outcome == Outcome::skipped;
-  return converted ? ExitCode::success : ExitCode::failure;
+  switch (result.outcome) {
+    case Outcome::writeFailed:
+    case Outcome::outputUnusable:
+      return ExitCode::noOutput;
+    case Outcome::inputUnusable:
+    case Outcome::witnessUnusable:
+      return ExitCode::noInput;
+    default:
+      break;
+  }
+  bool fatal = fatalWarnings && otherWarnings > 0;
+  return succeeded(result, fatalWarnings) && !fatal ? ExitCode::success : ExitCode::failure;
 }
 
 int runTorvane(int argc, const char* const* argv) {
@@ -266,7 +129,8 @@ int runTorvane(int argc, const char* const* argv) {
     code = request.action == Request::Action::run ? run(request) : answer(request);
   } catch (const std::bad_alloc&) {
     // Memory ran out before the conversion began, or while its outcome was reported.
-    code = fail(ExitCode::failure, "torvane", std::strerror(ENOMEM));
+    print(stderr, "torvane: " + std::string(std::strerror(ENOMEM)) + "\n");
+    code = ExitCode::failure;
   }
   return static_cast<int>(code);
 }

@@ -28,7 +28,7 @@ const std::vector<Option> kOptions = {
     {nullptr, "--listings", "DIR", "folder name",
      "take the addresses of bit variables from the relocated listings\n"
      "(MODULE.rst) in DIR, of the same build",
-     [](Request& r, const char* value) { r.listingsName = value; }},
+     [](Request& r, const char* value) { r.listings.push_back(value); }},
     {"-k", "--keep-going", nullptr, nullptr,
      "skip a record that cannot be converted, say so, and convert the rest",
      [](Request& r, const char*) { r.keepGoing = true; }},

@@ -14,7 +14,8 @@ struct Request {
   const char* outputName = nullptr;  ///< null: derived from the input name
   const char* imageName = nullptr;   ///< the image the LOAD line names; null: derived
   const char* mapName = nullptr;     ///< the linker map to check against; null: none
-  const char* listingsName = nullptr;  ///< the folder of the relocated listings; null: none
+  /// The folders of the relocated listings, searched in this order; none: not read.
+  std::vector<const char*> listings;
   bool keepGoing = false;
   bool fatalWarnings = false;
   bool quiet = false;

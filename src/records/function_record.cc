@@ -2,11 +2,11 @@
 
 #include "cdb/field_scanner.h"
 #include "records/program.h"
-#include "torvane/diagnostics.h"
+#include "util/reporter.h"
 
 namespace torvane {
 
-bool FunctionRecord::parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics) {
+bool FunctionRecord::parse(FieldScanner& scanner, Program& program, Reporter& diagnostics) {
   sourceFile = program.currentFile();
   return SymbolRecord::parse(scanner, program, diagnostics);
 }

@@ -13,7 +13,7 @@ class FunctionRecord : public SymbolRecord {
   static constexpr const char* kKind = "function";
 
   /// Notes the current file as the source file, then reads the line as a symbol.
-  [[nodiscard]] bool parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics);
+  [[nodiscard]] bool parse(FieldScanner& scanner, Program& program, Reporter& diagnostics);
 
   std::string_view sourceFile;  ///< the file in effect when the record was read
   LinkedAddress endAddress;  ///< 0 until a link record gives the end

@@ -4,7 +4,7 @@
 #include "records/function_record.h"
 #include "records/program.h"
 #include "records/symbol_record.h"
-#include "torvane/diagnostics.h"
+#include "util/reporter.h"
 
 namespace torvane {
 
@@ -81,7 +81,7 @@ bool LinkRecord::readFields(FieldScanner& scanner) {
   return true;
 }
 
-bool LinkRecord::parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics) {
+bool LinkRecord::parse(FieldScanner& scanner, Program& program, Reporter& diagnostics) {
   if (!readFields(scanner)) {
     diagnostics.fault("Unknown Link record type ", kind);
     return diagnostics.fault("  ", scanner.rest());

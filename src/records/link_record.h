@@ -8,7 +8,7 @@
 
 namespace torvane {
 
-class Diagnostics;
+class Reporter;
 class FieldScanner;
 class Program;
 
@@ -18,7 +18,7 @@ class Program;
 class LinkRecord : public DebugRecord {
  public:
   /// Reads the line and does its work; false for an unknown kind letter.
-  [[nodiscard]] bool parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics);
+  [[nodiscard]] bool parse(FieldScanner& scanner, Program& program, Reporter& diagnostics);
 
   /// Reads the fields of the line, from its kind letter on, and does nothing with them;
   /// false, with the rest of the line unread, for an unknown kind letter. A listing's

@@ -7,7 +7,7 @@
 
 namespace torvane {
 
-bool ModuleRecord::parse(FieldScanner& scanner, Program& program, Diagnostics&) {
+bool ModuleRecord::parse(FieldScanner& scanner, Program& program, Reporter&) {
   std::string_view moduleName;
   scanner.readUntil(moduleName, "$");
   name = program.keep(moduleName);

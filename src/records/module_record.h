@@ -6,7 +6,7 @@
 
 namespace torvane {
 
-class Diagnostics;
+class Reporter;
 class FieldScanner;
 class Program;
 
@@ -16,7 +16,7 @@ class ModuleRecord : public DebugRecord {
   static constexpr const char* kKind = "module";
 
   /// Reads the module name (up to a "$") and makes it the current file at once.
-  [[nodiscard]] bool parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics);
+  [[nodiscard]] bool parse(FieldScanner& scanner, Program& program, Reporter& diagnostics);
 
   std::string_view fileName;  ///< the module's C source file
 };

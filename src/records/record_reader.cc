@@ -5,14 +5,15 @@
 #include <string_view>
 
 #include "cdb/field_scanner.h"
-#include "torvane/line_reader.h"
+#include "cdb/line_reader.h"
 #include "records/function_record.h"
 #include "records/link_record.h"
 #include "records/module_record.h"
 #include "records/program.h"
 #include "records/struct_record.h"
 #include "records/symbol_record.h"
-#include "torvane/diagnostics.h"
+#include "util/message_codes.h"
+#include "util/reporter.h"
 
 namespace torvane {
 
@@ -37,8 +38,8 @@ std::string badFormatMessage(std::string_view line) {
 }
 
 // What follows the messages of a record that stops the reading.
-void reportRejected(Diagnostics& diagnostics, std::size_t line) {
-  diagnostics.add(Diagnostic::Kind::error, "this record was not converted", line);
+void reportRejected(Reporter& diagnostics, std::size_t line) {
+  diagnostics.add(Diagnostic::Kind::error, code::kRecordRejected, "this record was not converted", line);
 }
 
 // note [record lines]
@@ -53,7 +54,7 @@ uint32_t recordLine(std::size_t line) {
 
 // Parses a stored record kind and hands it to its list, which owns it from then on.
 template <class Record, auto list>
-bool readStored(FieldScanner& scanner, Program& program, Diagnostics& diagnostics,
+bool readStored(FieldScanner& scanner, Program& program, Reporter& diagnostics,
                 std::size_t line) {
   auto record = program.make<Record>();
   record->line = recordLine(line);
@@ -63,7 +64,7 @@ bool readStored(FieldScanner& scanner, Program& program, Diagnostics& diagnostic
 }
 
 // A link record does its work while it is parsed and is not kept.
-bool readLink(FieldScanner& scanner, Program& program, Diagnostics& diagnostics, std::size_t) {
+bool readLink(FieldScanner& scanner, Program& program, Reporter& diagnostics, std::size_t) {
   // Assembler line addresses (L:A) are most of the link records of a linked program
   // and have no work: the debugger has no use for them, and making a record for each
   // would only clear its memory.
@@ -77,7 +78,7 @@ bool readLink(FieldScanner& scanner, Program& program, Diagnostics& diagnostics,
 
 struct RecordKind {
   char letter;
-  bool (*read)(FieldScanner&, Program&, Diagnostics&, std::size_t line);
+  bool (*read)(FieldScanner&, Program&, Reporter&, std::size_t line);
 };
 
 // The only place that knows the record kinds.
@@ -92,7 +93,7 @@ constexpr RecordKind kRecordKinds[] = {
 // Hands a line to its record kind. A NUL byte would cut the line short for every field
 // reader, so a line that holds one is rejected whole.
 bool dispatch(const LineReader& input, std::string_view line, Program& program,
-              Diagnostics& diagnostics) {
+              Reporter& diagnostics) {
   if (input.lineHasNul() || !isRecordFrame(line)) return diagnostics.fault(badFormatMessage(line));
   FieldScanner scanner(line);
   char letter = scanner.next();
@@ -110,7 +111,7 @@ bool startsAsCdb(LineReader& input) {
   return !input.peekLine(first) || isRecordFrame(first);
 }
 
-ReadResult readRecords(LineReader& input, Program& program, Diagnostics& diagnostics,
+ReadResult readRecords(LineReader& input, Program& program, Reporter& diagnostics,
                        bool keepGoing) {
   ReadResult result;
   std::string_view line;
@@ -125,7 +126,7 @@ ReadResult readRecords(LineReader& input, Program& program, Diagnostics& diagnos
       result.end = ReadResult::End::rejected;
       return result;
     }
-    diagnostics.warning("record skipped", input.lineNumber());
+    diagnostics.warning(code::kRecordSkipped, "record skipped", input.lineNumber());
     ++result.skipped;
   }
   if (input.failed()) result.end = ReadResult::End::failed;

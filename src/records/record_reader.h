@@ -4,7 +4,7 @@
 
 namespace torvane {
 
-class Diagnostics;
+class Reporter;
 class LineReader;
 class Program;
 
@@ -23,7 +23,7 @@ struct ReadResult {
 /// `diagnostics`. A line that is not accepted is followed by a message naming its line
 /// number, and stops the reading, or, with `keepGoing`, is skipped as if it were not
 /// there, and reading goes on.
-[[nodiscard]] ReadResult readRecords(LineReader& input, Program& program, Diagnostics& diagnostics,
+[[nodiscard]] ReadResult readRecords(LineReader& input, Program& program, Reporter& diagnostics,
                                      bool keepGoing = false);
 
 /// True when `input` opens as a CDB file: its first line is framed as a record (a record

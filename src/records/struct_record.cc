@@ -5,11 +5,11 @@
 #include "cdb/field_scanner.h"
 #include "records/program.h"
 #include "records/symbol_record.h"
-#include "torvane/diagnostics.h"
+#include "util/reporter.h"
 
 namespace torvane {
 
-bool StructRecord::parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics) {
+bool StructRecord::parse(FieldScanner& scanner, Program& program, Reporter& diagnostics) {
   ordinal = program.takeStructureOrdinal();
   scanner.skip(1);  // the scope letter
   std::string_view text;

@@ -7,7 +7,7 @@
 
 namespace torvane {
 
-class Diagnostics;
+class Reporter;
 class FieldScanner;
 class Program;
 
@@ -18,7 +18,7 @@ class StructRecord : public DebugRecord {
   static constexpr const char* kKind = "structure";
 
   /// Reads the file, the tag and every member with its offset.
-  [[nodiscard]] bool parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics);
+  [[nodiscard]] bool parse(FieldScanner& scanner, Program& program, Reporter& diagnostics);
 
   uint32_t ordinal = 0;  ///< a number of its own among the structures read, from 0
   int32_t size = 0;

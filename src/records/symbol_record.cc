@@ -6,11 +6,11 @@
 #include "cdb/field_scanner.h"
 #include "records/address_space.h"
 #include "records/program.h"
-#include "torvane/diagnostics.h"
+#include "util/reporter.h"
 
 namespace torvane {
 
-bool SymbolRecord::parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics) {
+bool SymbolRecord::parse(FieldScanner& scanner, Program& program, Reporter& diagnostics) {
   scope = scanner.next();
   std::string_view text;
   scanner.readUntil(text, "$");

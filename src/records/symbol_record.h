@@ -8,7 +8,7 @@
 
 namespace torvane {
 
-class Diagnostics;
+class Reporter;
 class FieldScanner;
 class Program;
 
@@ -45,12 +45,12 @@ class SymbolRecord : public DebugRecord {
 
   /// Reads an S record's body: identity, type chain, address space, stack flag, address.
   /// A non-zero on-stack number marks the symbol, and the program, stack-relative.
-  [[nodiscard]] bool parse(FieldScanner& scanner, Program& program, Diagnostics& diagnostics);
+  [[nodiscard]] bool parse(FieldScanner& scanner, Program& program, Reporter& diagnostics);
 
   /// Reads a type chain from just after its "(" through its ")" into `size`, `typeText`
   /// and, for a structure member, `structTag`; false when the chain is not understood.
   [[nodiscard]] bool parseTypeChain(FieldScanner& scanner, Program& program,
-                                    Diagnostics& diagnostics);
+                                    Reporter& diagnostics);
 
   char addressSpace = '\0';
   bool onStack = false;

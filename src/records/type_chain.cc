@@ -8,7 +8,7 @@
 #include "cdb/field_scanner.h"
 #include "records/program.h"
 #include "records/symbol_record.h"
-#include "torvane/diagnostics.h"
+#include "util/reporter.h"
 
 namespace torvane {
 
@@ -131,7 +131,7 @@ const char* plainBase(char letter) {
 }  // namespace
 
 bool SymbolRecord::parseTypeChain(FieldScanner& scanner, Program& program,
-                                  Diagnostics& diagnostics) {
+                                  Reporter& diagnostics) {
   scanner.skip(1);  // "{"
   scanner.readNumber(size, 10);
   std::string text;

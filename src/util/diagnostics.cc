@@ -3,19 +3,35 @@
 #include <algorithm>
 #include <utility>
 
+#include "util/reporter.h"
+
 namespace torvane {
 
-void Diagnostics::add(Diagnostic::Kind kind, std::string text, std::size_t line) {
-  list_.push_back({kind, line, std::move(text), std::move(faults_), false});
+std::size_t Diagnostics::count(Diagnostic::Kind kind) const {
+  return static_cast<std::size_t>(
+      std::count_if(list_.begin(), list_.end(), [kind](const Diagnostic& d) { return d.kind == kind; }));
+}
+
+Diagnostic& Reporter::add(Diagnostic::Kind kind, std::string_view code, std::string text,
+                          std::size_t line) {
+  Diagnostic& d = addAbout(file_, kind, code, std::move(text));
+  d.line = line;
+  return d;
+}
+
+Diagnostic& Reporter::addAbout(std::string file, Diagnostic::Kind kind, std::string_view code,
+                               std::string text) {
+  Diagnostic& d = diagnostics_.list_.emplace_back();
+  d.kind = kind;
+  d.code = code;
+  d.file = std::move(file);
+  d.text = std::move(text);
+  d.details = std::move(faults_);
   faults_.clear();
+  return d;
 }
 
-void Diagnostics::addAboutCommandLine(Diagnostic::Kind kind, std::string text) {
-  add(kind, std::move(text));
-  list_.back().aboutCommandLine = true;
-}
-
-bool Diagnostics::fault(std::string_view text, std::string_view detail) {
+bool Reporter::fault(std::string_view text, std::string_view detail) {
   std::string message;
   message.reserve(text.size() + detail.size());
   message.append(text).append(detail);
@@ -23,13 +39,8 @@ bool Diagnostics::fault(std::string_view text, std::string_view detail) {
   return false;
 }
 
-bool Diagnostics::fault(std::string_view text, char letter) {
+bool Reporter::fault(std::string_view text, char letter) {
   return fault(text, letter ? std::string_view(&letter, 1) : std::string_view());
-}
-
-std::size_t Diagnostics::count(Diagnostic::Kind kind) const {
-  return static_cast<std::size_t>(
-      std::count_if(list_.begin(), list_.end(), [kind](const Diagnostic& d) { return d.kind == kind; }));
 }
 
 namespace {
@@ -60,20 +71,22 @@ const char* runPrefix(Diagnostic::Kind kind) {
 
 }  // namespace
 
-std::string renderDiagnostics(const Diagnostics& diagnostics, std::string_view inputName) {
+std::string renderDiagnostic(const Diagnostic& d) {
   std::string text;
-  for (const Diagnostic& d : diagnostics) {
-    for (const std::string& detail : d.details) text.append(detail).push_back('\n');
-    if (d.aboutCommandLine) {
-      text.append("torvane: ");
-    } else if (d.line > 0) {
-      text.append(inputName).append(":").append(std::to_string(d.line)).append(": ");
-      text.append(locatedWord(d.kind));
-    } else {
-      text.append(runPrefix(d.kind));
-    }
-    text.append(d.text).push_back('\n');
+  for (const std::string& detail : d.details) text.append(detail).push_back('\n');
+  if (d.line > 0) {
+    text.append(d.file).append(":").append(std::to_string(d.line)).append(": ");
+    text.append(locatedWord(d.kind));
+  } else {
+    text.append(runPrefix(d.kind));
   }
+  text.append(d.text).push_back('\n');
+  return text;
+}
+
+std::string renderDiagnostics(const Diagnostics& diagnostics) {
+  std::string text;
+  for (const Diagnostic& d : diagnostics) text += renderDiagnostic(d);
   return text;
 }
 

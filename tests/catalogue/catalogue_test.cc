@@ -19,6 +19,7 @@
 
 #include "torvane/converter.h"
 #include "driver/driver.h"
+#include "driver/messages.h"
 #include "torvane/diagnostics.h"
 #include "expected_text.h"
 #include "tool_run.h"
@@ -99,12 +100,13 @@ CaseRun runInMemory(const std::string& input) {
   std::string dvk;
   ConvertResult conversion = convert(input, options, dvk);
   EXPECT_FALSE(conversion.outcome == Outcome::readError ||
-               conversion.outcome == Outcome::outOfMemory || conversion.writeFailed);
+               conversion.outcome == Outcome::outOfMemory ||
+               conversion.outcome == Outcome::writeFailed);
   CaseRun r;
   r.exitCode = static_cast<int>(exitCodeOf(conversion, false));
-  // An input that is no CDB file is refused on standard error alone.
-  std::string& said = conversion.outcome == Outcome::notCdb ? r.err : r.messages;
-  said = renderDiagnostics(conversion.diagnostics, "case.cdb");
+  PrintedMessages printed = printedMessages(conversion.diagnostics, false);
+  r.messages = printed.out;
+  r.err = printed.err;
   if (conversion.outcome != Outcome::notCdb) r.dvk = std::make_unique<std::string>(dvk);
   return r;
 }

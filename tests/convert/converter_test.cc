@@ -153,7 +153,7 @@ struct WitnessRow {
 
 const std::string kBitWarning =
     "Warning: 1 bit variable of p.cdb has no address (SDCC writes none); name the folder of "
-    "the listings: torvane --listings DIR p.cdb\n";
+    "the listings\n";
 const std::string kBitFa1 = "L:C$m.c$3$1_0$1:62\nS:G$fa1$0_0$0({1}SB0$1:U),H,0,0\n";
 const std::string kListingOfFa1 =
     equate("C$m.c$3$1_0$1") + code(0x62, {0xD2, 0x00}) + equate("G$fa1$0_0$0") + located(0);
@@ -180,7 +180,7 @@ const WitnessRow kWitnessRows[] = {
      {},
      {"REM b (no address)\nREM b (no address)\nREM c (no address)\n"},
      "Warning: 2 bit variables of p.cdb have no address (SDCC writes none); name the folder "
-     "of the listings: torvane --listings DIR p.cdb\n",
+     "of the listings\n",
      {3, 0, 0}},
     {"one bit variable left, and a listing missing",
      kLinked + std::string("M:n\nS:G$b$0_0$0({1}SB0$1:U),H,0,0\n"),
@@ -371,10 +371,11 @@ TEST(WitnessTest, ListingsAndMapsGiveWhatTheCdbFileLeavesOut) {
     options.image = "p.ihx";
     if (!r.listings.empty()) {
       options.listingsName = "obj";
-      options.readListing = [&r](std::string_view module, std::string& text) {
+      options.readListing = [&r](std::string_view module, ListingFile& listing) {
+        listing.name = "obj/" + std::string(module) + ".rst";
         auto it = r.listings.find(std::string(module));
         if (it == r.listings.end()) return false;
-        text = it->second;
+        listing.text = it->second;
         return true;
       };
       options.readImage = [&r](std::string& text) {
@@ -392,7 +393,7 @@ TEST(WitnessTest, ListingsAndMapsGiveWhatTheCdbFileLeavesOut) {
     ConvertResult result = convert(r.cdb, options, dvk);
     EXPECT_EQ(Outcome::complete, result.outcome);
     for (const std::string& line : r.lines) EXPECT_NE(std::string::npos, dvk.find(line)) << line << dvk;
-    EXPECT_EQ(r.messages, renderDiagnostics(result.diagnostics, "p.cdb"));
+    EXPECT_EQ(r.messages, renderDiagnostics(result.diagnostics));
     EXPECT_EQ(r.placed.withoutAddress, result.symbolsWithoutAddress);
     EXPECT_EQ(r.placed.byMap, result.symbolsPlacedByMap);
     EXPECT_EQ(r.placed.byListings, result.symbolsPlacedByListings);
@@ -408,13 +409,13 @@ TEST(WitnessTest, ListingsThatGiveNothingNewChangeNothing) {
   std::string without;
   ASSERT_EQ(Outcome::complete, convert(cdb, options, without).outcome);
   options.listingsName = "obj";
-  options.readListing = [](std::string_view, std::string& text) {
-    text = equate("C$stack.c$9$0_0$2") + located(0x62);
+  options.readListing = [](std::string_view, ListingFile& listing) {
+    listing.text = equate("C$stack.c$9$0_0$2") + located(0x62);
     return true;
   };
   std::string with;
   ConvertResult result = convert(cdb, options, with);
-  EXPECT_EQ("", renderDiagnostics(result.diagnostics, "stack.cdb"));
+  EXPECT_EQ("", renderDiagnostics(result.diagnostics));
   EXPECT_TRUE(without == with);
 }
 

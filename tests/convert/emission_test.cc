@@ -49,7 +49,8 @@ Sections sectionsOf(const MemoryProgram& m, std::string_view file = {},
   writer.header();
   writer.enterFile(file);
   writer.enterFunction(function);
-  Diagnostics diagnostics;
+  Diagnostics said;
+  Reporter diagnostics(said, "p.cdb");
   Sections s;
   s.allWritten = writeSections(m.program, writer, diagnostics, {}, false).allWritten;
   s.structures = between(out, "REM Structures\n", "REM Functions\n");
@@ -58,7 +59,7 @@ Sections sectionsOf(const MemoryProgram& m, std::string_view file = {},
   if (defreg != std::string::npos) s.structures.erase(defreg);
   s.functions = between(out, "REM Functions\n", "REM Symbols\n");
   s.symbols = between(out, "REM Symbols\n", "");
-  for (const Diagnostic& d : diagnostics) {
+  for (const Diagnostic& d : said) {
     for (const std::string& detail : d.details) s.messages += detail + "\n";
   }
   return s;
@@ -290,7 +291,7 @@ KeepGoingRun convertKeepingGoing(const std::string& cdb, bool keepGoing = true) 
   options.keepGoing = keepGoing;
   KeepGoingRun r;
   r.conversion = convert(cdb, options, r.dvk);
-  r.messages = renderDiagnostics(r.conversion.diagnostics, "p.cdb");
+  r.messages = renderDiagnostics(r.conversion.diagnostics);
   for (const Diagnostic& d : r.conversion.diagnostics) {
     if (d.kind == Diagnostic::Kind::warning && d.text.rfind("structure ", 0) == 0) {
       r.leftOut.push_back(d.line);

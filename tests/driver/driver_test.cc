@@ -1,5 +1,5 @@
 #include "driver/driver.h"
-#include "driver/files.h"
+#include "torvane/files.h"
 #include "driver/options.h"
 
 #include <gtest/gtest.h>
@@ -58,7 +58,7 @@ const NameRow kNameRows[] = {
 TEST(DriverTest, DerivesOutputNames) {
   for (const NameRow& r : kNameRows) {
     SCOPED_TRACE(r.input);
-    OutputNames names = deriveOutputNames(r.input);
+    FileNames names = namesBeside(r.input);
     EXPECT_EQ(r.commandFile, names.commandFile);
     EXPECT_EQ(r.image, names.image);
     EXPECT_EQ(r.map, names.map);

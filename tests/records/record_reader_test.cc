@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "torvane/line_reader.h"
+#include "cdb/line_reader.h"
 #include "program_fixture.h"
 
 namespace torvane {
@@ -57,7 +57,7 @@ TEST_F(RecordReaderTest, StopsAtTheFirstRejectedLine) {
   EXPECT_EQ(ReadResult::End::rejected, readRecords(input, program, diagnostics).end);
   noteMessages();
   EXPECT_EQ("Unknown CDB record type X\n", messages);  // Y:2 is never read
-  EXPECT_EQ("2 error: this record was not converted\n", locatedMessages(diagnostics));
+  EXPECT_EQ("2 error: this record was not converted\n", locatedMessages(said));
 
   std::string_view rest;
   ASSERT_TRUE(input.nextLine(rest));
@@ -82,7 +82,7 @@ TEST_F(RecordReaderTest, SkipsRejectedLinesWhenAskedTo) {
   EXPECT_EQ(
       "2 warning: record skipped\n3 warning: record skipped\n4 warning: record skipped\n"
       "5 warning: record skipped\n",
-      locatedMessages(diagnostics));
+      locatedMessages(said));
   EXPECT_EQ("y", firstOf(program.symbols).name);
   EXPECT_TRUE(program.structures.empty());
   EXPECT_FALSE(program.usesStackRelative);

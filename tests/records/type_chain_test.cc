@@ -114,7 +114,7 @@ TEST_F(TypeChainTest, TranslatesChains) {
     bool ok = symbol.parseTypeChain(scanner, program, diagnostics);
     EXPECT_EQ(r.ok, ok);
     // The faults go with the message the reader adds for a record it rejects.
-    if (!ok) diagnostics.add(Diagnostic::Kind::error, "this record was not converted", 1);
+    if (!ok) diagnostics.add(Diagnostic::Kind::error, "record-rejected", "this record was not converted", 1);
     noteMessages();
     EXPECT_EQ(r.message, messages);
     if (!r.ok) continue;

@@ -1,0 +1,117 @@
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include "cdb/line_reader.h"
+#include "convert/conversion.h"
+#include "files/file_access.h"
+#include "records/record_reader.h"
+#include "torvane/files.h"
+#include "torvane/linker_map.h"
+#include "util/message_codes.h"
+#include "util/reporter.h"
+#include "util/system_files.h"
+
+namespace torvane {
+
+namespace {
+
+// A result that ended before anything was written, with the failure that says why.
+ConvertResult unusable(Outcome outcome, Diagnostic failure) {
+  ConvertResult result;
+  result.outcome = outcome;
+  Reporter(result.diagnostics, failure.file)
+      .addAbout(failure.file, failure.kind, failure.code, failure.text);
+  return result;
+}
+
+// An input that is no CDB file, and where it is a linker map, what it is a map of.
+ConvertResult notCdb(const std::string& input, std::FILE* file) {
+  ConvertResult result;
+  result.outcome = Outcome::notCdb;
+  Reporter said(result.diagnostics, input);
+  said.add(Diagnostic::Kind::failure, code::kNotCdb, input + " is not a CDB file");
+  std::string text;
+  LinkerMap map;
+  std::rewind(file);
+  if (readRest(file, text) && map.read(text)) {
+    said.add(Diagnostic::Kind::note, code::kInputIsMap, "  it is a linker map").suggestion =
+        namesBeside(input).cdb;
+  }
+  return result;
+}
+
+// Reads the image file `name` whole, where it can be.
+bool readImageFile(const std::string& name, std::string& text) {
+  std::string why;
+  InputFile input = openInput(name, why);
+  return input && readRest(input.get(), text);
+}
+
+}  // namespace
+
+ConvertResult convertFile(const FileOptions& options) {
+  // The input must open and be a CDB file; nothing is made when it is not.
+  std::string why;
+  InputFile input = openInput(options.input, why);
+  if (!input) {
+    return unusable(Outcome::inputUnusable,
+                    fileFailure(options.input, code::kInputUnopenable,
+                                "Cannot open .cdb input file", why));
+  }
+  LineReader reader(input.get());
+  if (!startsAsCdb(reader)) return notCdb(options.input, input.get());
+
+  // The map and the listings are read, or found, before anything is written.
+  LinkerMap map;
+  if (!options.map.empty()) {
+    if (std::optional<Diagnostic> failure = readMapFile(options.map, map)) {
+      return unusable(Outcome::witnessUnusable, *failure);
+    }
+  }
+  ListingFolders listings(options.listings);
+  if (std::optional<Diagnostic> failure = listings.check()) {
+    return unusable(Outcome::witnessUnusable, *failure);
+  }
+
+  FileNames names = namesBeside(options.input);
+  ConvertOptions convert;
+  convert.inputName = options.input;
+  convert.image = options.image.empty() ? names.image : options.image;
+  convert.keepGoing = options.keepGoing;
+  if (!options.map.empty()) {
+    convert.map = &map;
+    convert.mapName = options.map;
+  } else {
+    // Without a map named, a map beside the input is suggested where bp is missing.
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(pathOf(names.map), ec)) convert.mapBeside = names.map;
+  }
+  if (!options.listings.empty()) {
+    convert.listingsName = listings.name();
+    convert.readListing = listings;
+    // The listings are compared with the image the LOAD line names, where it can be read.
+    convert.readImage = [image = convert.image](std::string& text) {
+      return readImageFile(image, text);
+    };
+  }
+
+  std::string commandFile = options.commandFile.empty() ? names.commandFile : options.commandFile;
+  CommandFileOutput output;
+  if (std::optional<Diagnostic> refused =
+          output.open(commandFile, options.input, options.map, convert.image)) {
+    return unusable(Outcome::outputUnusable, *refused);
+  }
+  ConvertResult result = convertLines(reader, convert, output, commandFile);
+  std::optional<Diagnostic> unfinished = output.finish();
+  if (unfinished && result.outcome != Outcome::writeFailed) {
+    // Closing or putting the file in place failed after every line was taken.
+    result.outcome = Outcome::writeFailed;
+    Reporter(result.diagnostics, options.input)
+        .addAbout(unfinished->file, unfinished->kind, unfinished->code, unfinished->text);
+  }
+  return result;
+}
+
+}  // namespace torvane

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "torvane/diagnostics.h"
+
+namespace torvane {
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+/// An input file, open for reading as bytes.
+using InputFile = std::unique_ptr<std::FILE, FileCloser>;
+
+/// Opens an input for reading; null with the system's reason in `why`. A folder fails
+/// as what it is, everywhere.
+[[nodiscard]] InputFile openInput(const std::string& name, std::string& why);
+
+/// Reads the rest of `input` into `text`; false on a read error.
+[[nodiscard]] bool readRest(std::FILE* input, std::string& text);
+
+/// A failure about the file `file`: `what`, a colon and `why` ("Cannot open .map input
+/// file: No such file or directory").
+[[nodiscard]] Diagnostic fileFailure(std::string file, std::string_view code,
+                                     std::string_view what, std::string_view why);
+
+}  // namespace torvane

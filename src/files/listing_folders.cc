@@ -1,0 +1,51 @@
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "files/file_access.h"
+#include "torvane/files.h"
+#include "util/message_codes.h"
+#include "util/system_files.h"
+
+namespace torvane {
+
+ListingFolders::ListingFolders(std::vector<std::string> folders) : folders_(std::move(folders)) {}
+
+std::optional<Diagnostic> ListingFolders::check() const {
+  for (const std::string& folder : folders_) {
+    std::error_code ec;
+    std::filesystem::file_status status = std::filesystem::status(pathOf(folder), ec);
+    if (std::filesystem::is_directory(status)) continue;
+    int reason = std::filesystem::exists(status) ? ENOTDIR : ENOENT;
+    return fileFailure(folder, code::kListingsFolderUnopenable,
+                       "Cannot open listings folder " + folder, std::strerror(reason));
+  }
+  return std::nullopt;
+}
+
+bool ListingFolders::operator()(std::string_view module, ListingFile& listing) const {
+  listing = {};
+  // A module name with a separator would lead out of the folder: it names no listing.
+  if (module.empty() || module.find_first_of("/\\:") != std::string_view::npos) return false;
+  std::filesystem::path file = pathOf(std::string(module) + ".rst");
+  for (const std::string& folder : folders_) {
+    std::string name = (pathOf(folder) / file).u8string();
+    if (listing.name.empty()) listing.name = name;
+    std::string why;
+    InputFile input = openInput(name, why);
+    if (!input) continue;
+    listing.name = name;
+    return readRest(input.get(), listing.text);
+  }
+  return false;
+}
+
+std::string ListingFolders::name() const {
+  std::string names;
+  for (const std::string& folder : folders_) names += (names.empty() ? "" : " or ") + folder;
+  return names;
+}
+
+}  // namespace torvane
