@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "cdb/line_reader.h"
+#include "util/line_reader.h"
 #include "convert/conversion.h"
 #include "torvane/converter.h"
 #include "output/command_writer.h"

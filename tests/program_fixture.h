@@ -14,7 +14,7 @@
 #include "records/struct_record.h"
 #include "records/symbol_record.h"
 #include "torvane/diagnostics.h"
-#include "cdb/line_reader.h"
+#include "util/line_reader.h"
 #include "torvane/line_sink.h"
 #include "util/reporter.h"
 

@@ -240,7 +240,7 @@ const StructRecord* Emission::writeWithWhatItNeeds(const StructRecord& structure
   // Each structure whose block waits, with the next of its members to look at.
   struct Visit {
     const StructRecord* structure;
-    RecordList<SymbolRecord>::Iterator member;
+    RecordList<SymbolRecord>::ConstIterator member;
   };
   // A deque grows without moving what it holds: a chain a million deep costs its
   // depth in visits, never twice that while a vector would reallocate.

@@ -73,8 +73,8 @@ std::string staleness(const RelocatedListing& listing,
     LinkRecord source;  // the line's identity, read as its link record would be
     FieldScanner scanner(equate.identity);
     if (!source.readFields(scanner)) continue;
-    std::string place = std::string(source.name) + ":" + std::to_string(source.line) + ": ";
-    auto record = records.find(lineKey(source.name, source.line, source.level, source.block));
+    std::string place = std::string(source.name) + ":" + std::to_string(source.sourceLine) + ": ";
+    auto record = records.find(lineKey(source.name, source.sourceLine, source.level, source.block));
     if (record == records.end()) {
       return place + "no line record here, " + hexText(equate.address) + " in the listing";
     }

@@ -3,7 +3,7 @@
 #include <string>
 #include <system_error>
 
-#include "cdb/line_reader.h"
+#include "util/line_reader.h"
 #include "convert/conversion.h"
 #include "files/file_access.h"
 #include "records/record_reader.h"

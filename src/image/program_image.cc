@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "util/characters.h"
+#include "util/line_reader.h"
 
 namespace torvane {
 
@@ -37,10 +38,8 @@ bool ProgramImage::read(std::string_view text) {
   uint32_t base = 0;  // what extended address records add to the load addresses
   std::vector<uint8_t> bytes;
   bool ended = false;
-  while (!text.empty() && !ended) {
-    std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+  LineReader lines(text);
+  for (std::string_view line; !ended && lines.nextLine(line);) {
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.remove_suffix(1);
     if (line.empty()) continue;
     if (line[0] != ':' || !recordBytes(line.substr(1), bytes) || bytes.size() < 5 ||

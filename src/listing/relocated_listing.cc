@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "util/characters.h"
+#include "util/line_reader.h"
 
 namespace torvane {
 
@@ -105,11 +106,8 @@ void RelocatedListing::read(std::string_view text) {
   // Where bytes that go on from the line before stand, if they may.
   bool bytesMayGoOn = false;
   uint32_t nextByte = 0;
-  while (!text.empty()) {
-    std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  LineReader lines(text);
+  for (std::string_view line; lines.nextLine(line);) {
 
     std::string_view source;
     if (!sourceOf(line, source)) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "util/characters.h"
+#include "util/line_reader.h"
 
 namespace torvane {
 
@@ -76,11 +77,8 @@ bool isDashes(std::string_view word) { return word.find_first_not_of('-') == std
 bool LinkerMap::read(std::string_view text) {
   bool inTable = false;
   std::size_t rows = 0;
-  while (!text.empty()) {
-    std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-
+  LineReader lines(text);
+  for (std::string_view line; lines.nextLine(line);) {
     std::vector<std::string_view> words = wordsOf(line);
     if (words.empty()) continue;
     if (words.size() >= 2 && words[0] == "Value" && words[1] == "Global") {

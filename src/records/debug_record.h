@@ -70,25 +70,30 @@ class RecordList {
     }
   }
 
-  /// Walks the records in order, as references.
-  class Iterator {
+  /// Walks the records in order, as references: const ones through a const list.
+  template <class Item>
+  class Walk {
    public:
-    explicit Iterator(Record* at) : at_(at) {}
-    Record& operator*() const { return *at_; }
-    Record* operator->() const { return at_; }
-    Iterator& operator++() {
+    explicit Walk(Item* at) : at_(at) {}
+    Item& operator*() const { return *at_; }
+    Item* operator->() const { return at_; }
+    Walk& operator++() {
       at_ = following(*at_);
       return *this;
     }
-    bool operator==(const Iterator& other) const { return at_ == other.at_; }
-    bool operator!=(const Iterator& other) const { return at_ != other.at_; }
+    bool operator==(const Walk& other) const { return at_ == other.at_; }
+    bool operator!=(const Walk& other) const { return at_ != other.at_; }
 
    private:
-    Record* at_;
+    Item* at_;
   };
+  using Iterator = Walk<Record>;
+  using ConstIterator = Walk<const Record>;
 
-  Iterator begin() const { return Iterator(head_); }
-  Iterator end() const { return Iterator(nullptr); }
+  Iterator begin() { return Iterator(head_); }
+  Iterator end() { return Iterator(nullptr); }
+  ConstIterator begin() const { return ConstIterator(head_); }
+  ConstIterator end() const { return ConstIterator(nullptr); }
   bool empty() const { return head_ == nullptr; }
 
   /// Takes `record`, of exactly the list's kind, and keeps it after the others;
@@ -107,17 +112,23 @@ class RecordList {
   }
 
   /// The first record appended with this identity, or null.
-  Record* find(const RecordIdentity& identity) const {
+  Record* find(const RecordIdentity& identity) {
     static_assert(kSearched, "only a list declared Lookup::byIdentity is searched");
     return index_.find(RecordIdentityHash{}(identity), hasIdentity(identity));
+  }
+  const Record* find(const RecordIdentity& identity) const {
+    return const_cast<RecordList*>(this)->find(identity);
   }
 
   /// Another record of the identity of `record`, which must be in this list; null after
   /// the last. Starting from what find returned, the records after the first come
   /// newest first.
-  Record* nextOfIdentity(const Record& record) const {
+  Record* nextOfIdentity(const Record& record) {
     static_assert(kSearched, "only a list declared Lookup::byIdentity is searched");
     return static_cast<Record*>(record.sameIdentity_);
+  }
+  const Record* nextOfIdentity(const Record& record) const {
+    return const_cast<RecordList*>(this)->nextOfIdentity(record);
   }
 
  private:

@@ -25,7 +25,7 @@ namespace {
 // such inputs within its time limit.)
 // Returns how many records newly follow the address.
 template <class List, class Owner>
-std::size_t bindAll(const List& list, const RecordIdentity& identity, int32_t address,
+std::size_t bindAll(List& list, const RecordIdentity& identity, int32_t address,
                     LinkedAddress Owner::*bound) {
   auto* first = list.find(identity);
   if (!first) return 0;
@@ -70,7 +70,7 @@ bool LinkRecord::readFields(FieldScanner& scanner) {
     case 'C':
       scanner.accept('$');  // older compilers leave it out
       scanner.readUntil(name, "$");
-      scanner.readNumber(line, 10);
+      scanner.readNumber(sourceLine, 10);
       scanner.readLevel(level);
       scanner.readNumber(block, 10);
       break;
@@ -89,7 +89,7 @@ bool LinkRecord::parse(FieldScanner& scanner, Program& program, Reporter& diagno
   RecordIdentity id = identity();
   switch (kind) {
     case 'C':
-      program.addLine(name, line, level, block, address);
+      program.addLine(name, sourceLine, level, block, address);
       break;
     case 'X':
       bindAll(program.functions, id, address, &FunctionRecord::endAddress);

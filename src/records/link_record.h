@@ -26,7 +26,7 @@ class LinkRecord : public DebugRecord {
   [[nodiscard]] bool readFields(FieldScanner& scanner);
 
   char kind = '\0';
-  int32_t line = 0;
+  int32_t sourceLine = 0;  ///< the source line of kind C (the record's own line is `line`)
   int32_t address = 0;
 };
 

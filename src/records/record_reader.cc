@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "cdb/field_scanner.h"
-#include "cdb/line_reader.h"
+#include "util/line_reader.h"
 #include "records/function_record.h"
 #include "records/link_record.h"
 #include "records/module_record.h"

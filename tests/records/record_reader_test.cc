@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "cdb/line_reader.h"
+#include "util/line_reader.h"
 #include "program_fixture.h"
 
 namespace torvane {

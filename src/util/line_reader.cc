@@ -1,4 +1,4 @@
-#include "cdb/line_reader.h"
+#include "util/line_reader.h"
 
 #include <cerrno>
 #include <cstring>

@@ -9,7 +9,8 @@
 
 namespace torvane {
 
-/// Splits CDB input into lines. A line feed ends a line, and a carriage return directly
+/// Splits text into lines: CDB files, and the maps, listings and images read beside
+/// them. A line feed ends a line, and a carriage return directly
 /// before it (or before the end of the input) belongs to the line end. The character
 /// Ctrl-Z ends the input where it stands. A last line without a line feed is a line like
 /// any other, and lines of any length are delivered whole.
