@@ -128,23 +128,100 @@ const char* plainBase(char letter) {
   }
 }
 
+// The type text of one chain as its items are read: the pointer marks and base type,
+// and the array suffixes, which follow the base type whatever their place in the chain.
+class ChainText {
+ public:
+  ChainText(int32_t size, bool member) : size_(size), member_(member) {}
+
+  // A declarator; false for a letter the debugger has no form for.
+  bool declarator(char letter, FieldScanner& scanner) {
+    return applyDeclarator(letter, scanner, text_, arrays_, elements_);
+  }
+
+  // An integer, typed by its letter's width or by its own size: see note [integer
+  // widths].
+  void integer(bool isSigned, int32_t width) {
+    int32_t own = elements_.elementSize(size_);
+    text_ += integerBase(isSigned, own > 0 && own != width ? own : width, shownBytes_);
+  }
+
+  // A bitfield: B, its offset, "$", its width, then its own signedness mark; false
+  // when the "$" is missing.
+  bool bitfield(FieldScanner& scanner, bool isSigned) {
+    int32_t offset = 0;
+    int32_t width = 0;
+    if (scanner.readNumber(offset, 10) != '$') return false;
+    if (scanner.readNumber(width, 10) != '\0') scanner.unread();
+    if (scanner.peek() == ':') {
+      scanner.next();
+      if (scanner.next() == 'U') isSigned = false;
+    }
+    if (!member_ && offset == 0 && (width == 0 || width == 1)) {
+      // Newer compilers describe a bit variable (and a bit temporary, width 0) as a
+      // one-bit field at bit 0. Outside a structure it is a plain bit to the debugger.
+      text_ += "B08";
+    } else {
+      text_ += isSigned ? "int:" : "uint:";
+      text_ += std::to_string(width);
+      text_ += '@';
+      text_ += std::to_string(offset);
+    }
+    return true;
+  }
+
+  // A structure tag, which runs to the signedness mark or the end of the item; the tag
+  // of an anonymous structure is known by its file's name too.
+  void tag(FieldScanner& scanner, std::string_view file) {
+    std::string_view tag;
+    if (scanner.readUntil(tag, ":),") != '\0') scanner.unread();
+    tagStart_ = text_.size();
+    text_ += tagPrefix(file, tag);
+    text_ += tag;
+    tagSize_ = text_.size() - tagStart_;
+  }
+
+  void plain(const char* base) { text_ += base; }
+
+  // The whole text, the arrays and the bytes an integer is shown as after the base.
+  const std::string& finish() {
+    text_ += arrays_;
+    if (shownBytes_ > 0) {
+      text_ += '[';
+      text_ += std::to_string(shownBytes_);
+      text_ += ']';
+    }
+    return text_;
+  }
+  // Where the structure tag stands in the text.
+  std::size_t tagStart() const { return tagStart_; }
+  std::size_t tagSize() const { return tagSize_; }
+
+ private:
+  const int32_t size_;
+  const bool member_;
+  std::string text_;
+  std::string arrays_;
+  int32_t shownBytes_ = 0;
+  ElementCount elements_;
+  std::size_t tagStart_ = 0;
+  std::size_t tagSize_ = 0;
+};
+
+// Reads a signedness mark (":S" or ":U") where one follows; true for signed or none.
+bool readSignedness(FieldScanner& scanner) {
+  if (scanner.peek() != ':') return true;
+  scanner.next();
+  return scanner.next() != 'U';
+}
+
 }  // namespace
 
 bool SymbolRecord::parseTypeChain(FieldScanner& scanner, Program& program,
                                   Reporter& diagnostics) {
   scanner.skip(1);  // "{"
   scanner.readNumber(size, 10);
-  std::string text;
-  std::string arrays;
-  int32_t shownBytes = 0;  // see note [integer widths]
-  ElementCount elements;
-  // The integer type of the specifier: by its letter's width, or by its own size.
-  auto integer = [&](bool isSigned, int32_t width) {
-    int32_t own = elements.elementSize(size);
-    return integerBase(isSigned, own > 0 && own != width ? own : width, shownBytes);
-  };
-  std::size_t tagStart = 0;
-  std::size_t tagSize = 0;
+  ChainText chain(size, scope == 'S');
   typeText = {};
   structTag = {};
 
@@ -154,69 +231,32 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, Program& program,
     // Newer compilers write a boolean, and a _BitInt, as a bare signedness mark in place
     // of a specifier.
     if (itemClass == ':' && (letter == 'S' || letter == 'U')) {
-      text += integer(letter != 'U', 1);
+      chain.integer(letter != 'U', 1);
       continue;
     }
-    bool isSigned = true;
-    if (scanner.peek() == ':') {
-      scanner.next();
-      isSigned = scanner.next() != 'U';
-    }
-
+    bool isSigned = readSignedness(scanner);
     if (itemClass == 'D') {
-      if (!applyDeclarator(letter, scanner, text, arrays, elements)) {
+      if (!chain.declarator(letter, scanner)) {
         return diagnostics.fault("Unknown type declarator ", letter);
       }
       // After the comma comes the next item, even one that opens with ":".
       if (scanner.accept(',')) continue;
     } else if (letter == 'B') {
-      // A bitfield: B, its offset, "$", its width, then its own signedness mark.
-      int32_t offset = 0;
-      int32_t width = 0;
-      if (scanner.readNumber(offset, 10) != '$') return diagnostics.fault("Bad Bitfield");
-      if (scanner.readNumber(width, 10) != '\0') scanner.unread();
-      if (scanner.peek() == ':') {
-        scanner.next();
-        if (scanner.next() == 'U') isSigned = false;
-      }
-      if (scope != 'S' && offset == 0 && (width == 0 || width == 1)) {
-        // Newer compilers describe a bit variable (and a bit temporary, width 0) as a
-        // one-bit field at bit 0. Outside a structure it is a plain bit to the debugger.
-        text += "B08";
-      } else {
-        text += isSigned ? "int:" : "uint:";
-        text += std::to_string(width);
-        text += '@';
-        text += std::to_string(offset);
-      }
+      if (!chain.bitfield(scanner, isSigned)) return diagnostics.fault("Bad Bitfield");
     } else if (letter == 'T') {
-      // A structure tag runs to the signedness mark or the end of the item.
-      std::string_view tag;
-      if (scanner.readUntil(tag, ":),") != '\0') scanner.unread();
-      tagStart = text.size();
-      std::string_view prefix = tagPrefix(program.currentFile(), tag);
-      if (!prefix.empty()) text += prefix;
-      text += tag;
-      tagSize = text.size() - tagStart;
+      chain.tag(scanner, program.currentFile());
     } else if (int32_t width = letterWidth(letter)) {
-      text += integer(isSigned, width);
+      chain.integer(isSigned, width);
     } else if (const char* base = plainBase(letter)) {
-      text += base;
+      chain.plain(base);
     } else {
       return diagnostics.fault("Unknown type specifier ", letter);
     }
-
     if (scanner.accept(':')) scanner.skip(1);  // the mark after a structure tag
   }
 
-  text += arrays;
-  if (shownBytes > 0) {
-    text += '[';
-    text += std::to_string(shownBytes);
-    text += ']';
-  }
-  typeText = program.keep(text);
-  if (scope == 'S') structTag = typeText.substr(tagStart, tagSize);
+  typeText = program.keep(chain.finish());
+  if (scope == 'S') structTag = typeText.substr(chain.tagStart(), chain.tagSize());
   return scanner.accept(')');
 }
 
