@@ -95,11 +95,11 @@ class CommandFileOutput : public LineSink {
 
 /// What convertFile converts, with what, and where it writes.
 struct FileOptions {
-  std::string input;                  ///< the CDB file
-  std::string commandFile;            ///< where to write; empty: beside the input
-  std::string image;                  ///< what the LOAD line names; empty: beside the input
-  std::string map;                    ///< the linker map of the same link; empty: none
-  std::vector<std::string> listings;  ///< folders of the relocated listings; none: not read
+  std::string input{};                  ///< the CDB file
+  std::string commandFile{};            ///< where to write; empty: beside the input
+  std::string image{};                  ///< what the LOAD line names; empty: beside the input
+  std::string map{};                    ///< the linker map of the same link; empty: none
+  std::vector<std::string> listings{};  ///< folders of the relocated listings; none: not read
   bool keepGoing = false;             ///< as ConvertOptions::keepGoing
 };
 

@@ -1,4 +1,7 @@
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <new>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -49,9 +52,27 @@ bool readImageFile(const std::string& name, std::string& text) {
   return input && readRest(input.get(), text);
 }
 
+ConvertResult convertChecked(const FileOptions& options);
+
 }  // namespace
 
+// Memory that runs out while the files are read is an outcome, as in the conversion.
 ConvertResult convertFile(const FileOptions& options) {
+  try {
+    return convertChecked(options);
+  } catch (const std::bad_alloc&) {
+    ConvertResult result;
+    result.outcome = Outcome::outOfMemory;
+    Reporter(result.diagnostics, options.input)
+        .add(Diagnostic::Kind::failure, code::kOutOfMemory,
+             "Cannot convert .cdb input file: " + std::string(std::strerror(ENOMEM)));
+    return result;
+  }
+}
+
+namespace {
+
+ConvertResult convertChecked(const FileOptions& options) {
   // The input must open and be a CDB file; nothing is made when it is not.
   std::string why;
   InputFile input = openInput(options.input, why);
@@ -113,5 +134,7 @@ ConvertResult convertFile(const FileOptions& options) {
   }
   return result;
 }
+
+}  // namespace
 
 }  // namespace torvane

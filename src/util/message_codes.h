@@ -47,11 +47,6 @@ inline constexpr std::string_view kOutputNotCommandFile = "output-not-command-fi
 inline constexpr std::string_view kOutputUnopenable = "output-unopenable";
 inline constexpr std::string_view kOutputUnwritable = "output-unwritable";
 
-// The command line.
-inline constexpr std::string_view kUnknownOption = "unknown-option";
-inline constexpr std::string_view kMissingValue = "missing-value";
-inline constexpr std::string_view kExtraArgument = "extra-argument";
-
 /// Every code, for the tests that each is unique and documented.
 inline constexpr std::string_view kAll[] = {
     kRecordRejected, kRecordSkipped, kRecordNotWritten, kRecordLeftOut, kStructureLeftOut,
@@ -60,7 +55,7 @@ inline constexpr std::string_view kAll[] = {
     kNotAMap, kMapAddressesDiffer, kMapOfAnotherProgram, kMapOfAnotherLink,
     kListingsFolderUnopenable, kListingOfAnotherBuild, kBitWithoutAddress, kImageUnnamed,
     kOutputIsInput, kOutputIsMap, kOutputIsImage, kOutputNotCommandFile, kOutputUnopenable,
-    kOutputUnwritable, kUnknownOption, kMissingValue, kExtraArgument,
+    kOutputUnwritable,
 };
 
 }  // namespace torvane::code

@@ -24,47 +24,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct NameRow {
-  const char* input;
-  const char* commandFile;
-  const char* image;
-  const char* map;
-};
-
-// Names are cut at the last dot of the file name, as SDCC cuts them.
-const NameRow kNameRows[] = {
-    {"prog.cdb", "prog.dvk", "prog.ihx", "prog.map"},
-    {"fw-1.2.cdb", "fw-1.2.dvk", "fw-1.2.ihx", "fw-1.2.map"},
-    {"out/prog.rel2.cdb", "out/prog.rel2.dvk", "out/prog.rel2.ihx", "out/prog.rel2.map"},
-    {"../prog.cdb", "../prog.dvk", "../prog.ihx", "../prog.map"},
-    {"prog", "prog.dvk", "prog.ihx", "prog.map"},
-    {".hidden.cdb", ".hidden.dvk", ".hidden.ihx", ".hidden.map"},
-    {"./a.b/prog.cdb", "./a.b/prog.dvk", "./a.b/prog.ihx", "./a.b/prog.map"},
-    {"./a.b/prog", "./a.b/prog.dvk", "./a.b/prog.ihx", "./a.b/prog.map"},
-    {"a/.b", "a/.b.dvk", "a/.b.ihx", "a/.b.map"},
-    {"prog.", "prog.dvk", "prog.ihx", "prog.map"},
-#ifdef _WIN32
-    // Both slashes separate folders on Windows, and a drive belongs to the folder part.
-    {"out\\prog.cdb", "out\\prog.dvk", "out\\prog.ihx", "out\\prog.map"},
-    {"a.b\\prog", "a.b\\prog.dvk", "a.b\\prog.ihx", "a.b\\prog.map"},
-    {"C:prog.cdb", "C:prog.dvk", "C:prog.ihx", "C:prog.map"},
-    {"C:\\x.y/prog.cdb", "C:\\x.y/prog.dvk", "C:\\x.y/prog.ihx", "C:\\x.y/prog.map"},
-#else
-    // Elsewhere a backslash is an ordinary character of a file name.
-    {"a.b\\prog", "a.dvk", "a.ihx", "a.map"},
-#endif
-};
-
-TEST(DriverTest, DerivesOutputNames) {
-  for (const NameRow& r : kNameRows) {
-    SCOPED_TRACE(r.input);
-    FileNames names = namesBeside(r.input);
-    EXPECT_EQ(r.commandFile, names.commandFile);
-    EXPECT_EQ(r.image, names.image);
-    EXPECT_EQ(r.map, names.map);
-  }
-}
-
 // Every path below `dir`, sorted, each followed by a blank; directories end in "/".
 std::string listing(const fs::path& dir) {
   std::vector<std::string> paths;
