@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "map/linker_names.h"
+#include "map/map_lines.h"
 #include "torvane/linker_map.h"
 
 using namespace torvane;
@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);
   LinkerMap map;
   bool accepted = map.read(text);
-  if (accepted != (LinkerNames::namesListed(map) > 0)) std::abort();
+  if (accepted != (MapLines::namesListed(map) > 0)) std::abort();
 
   // A carriage return before every line feed reads alike: CR LF maps are the same maps.
   std::string crlf;
@@ -27,6 +27,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     crlf += c;
   }
   LinkerMap again;
-  if (again.read(crlf) != accepted || LinkerNames::namesListed(again) != LinkerNames::namesListed(map)) std::abort();
+  if (again.read(crlf) != accepted || MapLines::namesListed(again) != MapLines::namesListed(map)) std::abort();
   return 0;
 }

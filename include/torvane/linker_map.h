@@ -9,6 +9,8 @@
 
 namespace torvane {
 
+class LineReader;
+
 /// The global symbols of a linker map, the .map file that SDCC's linker writes at every
 /// link, with the address of each. Only the rows of its symbol tables are read; the
 /// rest of the map, and any row-like line outside a table, is passed over. Once read, it
@@ -25,6 +27,11 @@ class LinkerMap {
 
  private:
   friend class LinkerNames;  // the library's reading of the names the linker cuts
+  friend class MapLines;     // and of a map's file, line by line
+
+  // Reads the map line by line; false when it is no map, or a line is too long (the
+  // reader tells).
+  bool readLines(LineReader& lines);
 
   // The most characters of a name the linker writes; it cuts longer names to this.
   static constexpr std::size_t kNameWidth = 32;

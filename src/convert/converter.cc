@@ -97,8 +97,9 @@ Outcome readAndWrite(LineReader& input, const ConvertOptions& options, Program& 
 void report(Outcome outcome, const LineReader& input, const Program& program,
             const ConvertOptions& options, const Witnesses& witnesses, Reporter& diagnostics) {
   if (outcome == Outcome::readError) {
+    std::string named = options.inputName.empty() ? "" : options.inputName + ": ";
     diagnostics.add(Diagnostic::Kind::failure, code::kInputUnreadable,
-                    "Cannot read .cdb input file: " + input.error());
+                    "Cannot read .cdb input file: " + named + input.error());
     return;
   }
   if (outcome != Outcome::rejected) {

@@ -19,6 +19,7 @@
 #include "records/struct_record.h"
 #include "records/symbol_record.h"
 #include "util/message_codes.h"
+#include "util/quoted.h"
 #include "util/reporter.h"
 #include "util/hex_text.h"
 
@@ -100,7 +101,7 @@ bool Emission::writeEach(const List& list) {
     }
     using Record = std::remove_cv_t<std::remove_reference_t<decltype(record)>>;
     diagnostics_.warning(code::kRecordLeftOut,
-                         std::string(Record::kKind) + " " + std::string(record.name) +
+                         std::string(Record::kKind) + " " + quoted(record.name) +
                              " was left out from where it failed",
                          faultLine);
     ++result_.leftOut;
@@ -304,7 +305,7 @@ void Emission::leaveOutUnwritableStructures() {
       }
       if (!needsLeftOut && referred[first].kept == 0) needsLeftOut = &member;
     }
-    std::string name(s.name);
+    std::string name = quoted(s.name);
     if (undefined) {
       diagnostics_.fault("Undefined datatype ",
                          std::string(undefined->structTag) + " in struct " + name);
@@ -313,7 +314,7 @@ void Emission::leaveOutUnwritableStructures() {
     } else {
       diagnostics_.warning(code::kStructureLeftOut,
                            "structure " + name + " was left out: it refers to structure " +
-                               std::string(needsLeftOut->structTag) + ", which was left out",
+                               quoted(needsLeftOut->structTag) + ", which was left out",
                            s.line);
     }
   }

@@ -12,6 +12,7 @@
 #include "records/symbol_record.h"
 #include "torvane/converter.h"
 #include "util/message_codes.h"
+#include "util/quoted.h"
 #include "util/reporter.h"
 #include "torvane/linker_map.h"
 #include "util/hex_text.h"
@@ -83,7 +84,7 @@ MapVerdict judgeMap(const Program& program, const LinkerMap& map) {
   verdict.globals = globals.size();
   for (const auto& [name, address] : globals) {
     if (!names.rows(name)) {
-      if (LinkerNames::writtenWhole(name) && verdict.lacking++ == 0) verdict.firstLacking = name;
+      if (LinkerNames::writtenWhole(name) && verdict.lacking++ == 0) verdict.firstLacking = quoted(name);
       continue;
     }
     ++verdict.listed;
@@ -92,7 +93,7 @@ MapVerdict judgeMap(const Program& program, const LinkerMap& map) {
     ++verdict.compared;
     uint32_t here = static_cast<uint32_t>(address);
     if (here == *listed || verdict.differing++ > 0) continue;
-    verdict.firstDifference = std::string(name) + ": " + hexText(here) + " here, " +
+    verdict.firstDifference = quoted(name) + ": " + hexText(here) + " here, " +
                               hexText(*listed) + " in the map";
   }
   return verdict;

@@ -19,6 +19,7 @@
 #include "records/symbol_record.h"
 #include "torvane/converter.h"
 #include "util/message_codes.h"
+#include "util/quoted.h"
 #include "util/reporter.h"
 #include "torvane/linker_map.h"
 #include "util/hex_text.h"
@@ -73,7 +74,7 @@ std::string staleness(const RelocatedListing& listing,
     LinkRecord source;  // the line's identity, read as its link record would be
     FieldScanner scanner(equate.identity);
     if (!source.readFields(scanner)) continue;
-    std::string place = std::string(source.name) + ":" + std::to_string(source.sourceLine) + ": ";
+    std::string place = quoted(source.name) + ":" + std::to_string(source.sourceLine) + ": ";
     auto record = records.find(lineKey(source.name, source.sourceLine, source.level, source.block));
     if (record == records.end()) {
       return place + "no line record here, " + hexText(equate.address) + " in the listing";
@@ -152,7 +153,7 @@ void bindFromListings(Program& program, const ConvertOptions& options, WitnessRe
     }
     if (!stale.empty()) {
       report.staleListings.emplace_back(
-          file.name, std::string(module.name) + ".rst is not from the same build as " +
+          file.name, quoted(module.name) + ".rst is not from the same build as " +
                          options.inputName + " (" + stale + ")");
       continue;
     }

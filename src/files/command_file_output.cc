@@ -88,7 +88,7 @@ std::optional<Diagnostic> CommandFileOutput::open(const std::string& name, const
   }
   bool inPlace = exists && (!regular || nameCount(name) > 1);
   if (exists && !inPlace && !canWrite(name)) {
-    return refusal(name, code::kOutputUnopenable, std::strerror(errno));
+    return refusal(name, code::kOutputUnopenable, name + ": " + std::strerror(errno));
   }
   s.target = name;
   if (exists && fs::is_symlink(fs::symlink_status(path, ec))) {
@@ -97,9 +97,13 @@ std::optional<Diagnostic> CommandFileOutput::open(const std::string& name, const
   }
   bool opened = inPlace ? s.file.create(s.target) : s.file.createBeside(s.target, s.temporary);
   if (!opened) {
-    int reason = errno;
+    // A new file beside the command file could not be made: its folder is the cause.
+    std::string why = std::strerror(errno);
     s.temporary.clear();
-    return refusal(name, code::kOutputUnopenable, std::strerror(reason));
+    if (inPlace) return refusal(name, code::kOutputUnopenable, name + ": " + why);
+    std::string folder = s.target.substr(0, fileNameStart(s.target));
+    return refusal(name, code::kOutputUnopenable,
+                   "cannot make a file in " + (folder.empty() ? "./" : folder) + ": " + why);
   }
   if (exists && !inPlace) s.file.takePermissionsOf(s.target);
   return std::nullopt;
@@ -111,7 +115,9 @@ bool CommandFileOutput::take(std::string_view line) {
   return false;
 }
 
-std::string CommandFileOutput::failure() const { return state_->error; }
+std::string CommandFileOutput::failure() const {
+  return state_->error.empty() ? "" : state_->name + ": " + state_->error;
+}
 
 std::optional<Diagnostic> CommandFileOutput::finish() {
   State& s = *state_;
@@ -124,7 +130,7 @@ std::optional<Diagnostic> CommandFileOutput::finish() {
     s.temporary.clear();
     return std::nullopt;
   }
-  return fileFailure(s.name, code::kOutputUnwritable, "Cannot write .dvk output file", s.error);
+  return fileFailure(s.name, code::kOutputUnwritable, "Cannot write .dvk output file", failure());
 }
 
 }  // namespace torvane

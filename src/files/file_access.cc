@@ -6,6 +6,8 @@
 #include <system_error>
 #include <utility>
 
+#include "util/line_reader.h"
+#include "util/message_codes.h"
 #include "util/system_files.h"
 
 namespace torvane {
@@ -38,6 +40,16 @@ Diagnostic fileFailure(std::string file, std::string_view code, std::string_view
   d.code = code;
   d.file = std::move(file);
   d.text.append(what).append(": ").append(why);
+  return d;
+}
+
+Diagnostic lineTooLong(std::string file, const LineReader& lines) {
+  Diagnostic d;
+  d.kind = Diagnostic::Kind::failure;
+  d.code = code::kLineTooLong;
+  d.file = std::move(file);
+  d.line = lines.lineNumber();
+  d.text = tooLongText(lines.lineLimit());
   return d;
 }
 

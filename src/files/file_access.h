@@ -9,6 +9,8 @@
 
 namespace torvane {
 
+class LineReader;
+
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
@@ -26,5 +28,11 @@ using InputFile = std::unique_ptr<std::FILE, FileCloser>;
 /// file: No such file or directory").
 [[nodiscard]] Diagnostic fileFailure(std::string file, std::string_view code,
                                      std::string_view what, std::string_view why);
+
+/// A failure about the line of `file` that `lines` last read, longer than its limit.
+[[nodiscard]] Diagnostic lineTooLong(std::string file, const LineReader& lines);
+
+/// True when the open `file`, read from where it stands, is a linker map.
+[[nodiscard]] bool isLinkerMap(std::FILE* file);
 
 }  // namespace torvane

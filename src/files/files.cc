@@ -35,10 +35,8 @@ ConvertResult notCdb(const std::string& input, std::FILE* file) {
   result.outcome = Outcome::notCdb;
   Reporter said(result.diagnostics, input);
   said.add(Diagnostic::Kind::failure, code::kNotCdb, input + " is not a CDB file");
-  std::string text;
-  LinkerMap map;
   std::rewind(file);
-  if (readRest(file, text) && map.read(text)) {
+  if (isLinkerMap(file)) {
     said.add(Diagnostic::Kind::note, code::kInputIsMap, "  it is a linker map").suggestion =
         namesBeside(input).cdb;
   }
@@ -79,7 +77,7 @@ ConvertResult convertChecked(const FileOptions& options) {
   if (!input) {
     return unusable(Outcome::inputUnusable,
                     fileFailure(options.input, code::kInputUnopenable,
-                                "Cannot open .cdb input file", why));
+                                "Cannot open .cdb input file", options.input + ": " + why));
   }
   LineReader reader(input.get());
   if (!startsAsCdb(reader)) return notCdb(options.input, input.get());

@@ -75,10 +75,17 @@ bool isDashes(std::string_view word) { return word.find_first_not_of('-') == std
 // files linked after the last table. So a line that merely looks like a row counts
 // only inside a table.
 bool LinkerMap::read(std::string_view text) {
+  LineReader lines(text);
+  return readLines(lines) && !lines.lineTooLong();
+}
+
+// Reading stops at a line longer than the reader's limit: no map has one, and an
+// endless line would never end.
+bool LinkerMap::readLines(LineReader& lines) {
   bool inTable = false;
   std::size_t rows = 0;
-  LineReader lines(text);
   for (std::string_view line; lines.nextLine(line);) {
+    if (lines.lineTooLong()) return false;
     std::vector<std::string_view> words = wordsOf(line);
     if (words.empty()) continue;
     if (words.size() >= 2 && words[0] == "Value" && words[1] == "Global") {

@@ -34,9 +34,6 @@ class LinkerNames {
   /// it lacks the global for certain.
   static bool writtenWhole(std::string_view name);
 
-  /// How many names `map` lists.
-  static std::size_t namesListed(const LinkerMap& map) { return map.symbols_.size(); }
-
  private:
   // The name the map writes for the global `name`.
   static std::string writtenName(std::string_view name);

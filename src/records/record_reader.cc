@@ -13,6 +13,7 @@
 #include "records/struct_record.h"
 #include "records/symbol_record.h"
 #include "util/message_codes.h"
+#include "util/quoted.h"
 #include "util/reporter.h"
 
 namespace torvane {
@@ -27,7 +28,7 @@ bool isRecordFrame(std::string_view line) { return line.size() >= 2 && line[1] =
 // the line, with its NUL bytes shown as ^@ so that the message stays one readable line.
 std::string badFormatMessage(std::string_view line) {
   std::string message = "Bad CDB record format:";
-  for (char c : line) {
+  for (char c : quoted(line)) {
     if (c == '\0') {
       message += "^@";
     } else {
@@ -108,7 +109,7 @@ bool dispatch(const LineReader& input, std::string_view line, Program& program,
 
 bool startsAsCdb(LineReader& input) {
   std::string_view first;
-  return !input.peekLine(first) || isRecordFrame(first);
+  return !input.peekStart(2, first) || isRecordFrame(first);
 }
 
 ReadResult readRecords(LineReader& input, Program& program, Reporter& diagnostics,
@@ -116,6 +117,19 @@ ReadResult readRecords(LineReader& input, Program& program, Reporter& diagnostic
   ReadResult result;
   std::string_view line;
   while (input.nextLine(line)) {
+    if (input.lineTooLong()) {
+      // A line no record could fill: refused where it stands, with the limit it broke.
+      std::string text = tooLongText(input.lineLimit());
+      if (!keepGoing) {
+        diagnostics.add(Diagnostic::Kind::error, code::kLineTooLong, text, input.lineNumber());
+        result.end = ReadResult::End::rejected;
+        return result;
+      }
+      diagnostics.fault(text);
+      diagnostics.warning(code::kRecordSkipped, "record skipped", input.lineNumber());
+      ++result.skipped;
+      continue;
+    }
     // A rejected record changes nothing that is written: a symbol marked on the stack
     // before the record failed does not mark the program.
     bool stackRelative = program.usesStackRelative;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "util/quoted.h"
 #include "util/reporter.h"
 
 namespace torvane {
@@ -32,10 +33,7 @@ Diagnostic& Reporter::addAbout(std::string file, Diagnostic::Kind kind, std::str
 }
 
 bool Reporter::fault(std::string_view text, std::string_view detail) {
-  std::string message;
-  message.reserve(text.size() + detail.size());
-  message.append(text).append(detail);
-  faults_.push_back(std::move(message));
+  faults_.push_back(std::string(text) + quoted(detail));
   return false;
 }
 

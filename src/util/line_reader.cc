@@ -1,5 +1,6 @@
 #include "util/line_reader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -18,13 +19,16 @@ const char* findByte(const char* from, const char* to, char c) {
 
 }  // namespace
 
-LineReader::LineReader(std::FILE* file, std::size_t blockSize)
-    : file_(file), buffer_(blockSize > 0 ? blockSize : 1) {
+LineReader::LineReader(std::FILE* file, std::size_t blockSize, std::size_t lineLimit)
+    : file_(file), lineLimit_(lineLimit), buffer_(blockSize > 0 ? blockSize : 1) {
   cursor_ = end_ = nul_ = buffer_.data();
 }
 
-LineReader::LineReader(std::string_view bytes)
-    : cursor_(bytes.data()), end_(bytes.data() + bytes.size()), exhausted_(true) {
+LineReader::LineReader(std::string_view bytes, std::size_t lineLimit)
+    : lineLimit_(lineLimit),
+      cursor_(bytes.data()),
+      end_(bytes.data() + bytes.size()),
+      exhausted_(true) {
   endAtControlZ(cursor_);
   findNul(cursor_);
 }
@@ -41,13 +45,17 @@ void LineReader::endAtControlZ(const char* from) {
   }
 }
 
-bool LineReader::peekLine(std::string_view& line) {
-  if (!nextLine(line)) return false;
-  // The line still stands in the buffer: reading goes on from its start again.
-  cursor_ = line.data();
-  searched_ = 0;
-  --lineNumber_;
-  findNul(cursor_);
+bool LineReader::peekStart(std::size_t count, std::string_view& start) {
+  // More is read only while the line's first bytes are not all there yet; a refill
+  // keeps what is unread at the front of the buffer.
+  while (static_cast<std::size_t>(end_ - cursor_) < count && !exhausted_ &&
+         findByte(cursor_, end_, '\n') == end_) {
+    if (!refill()) return false;
+  }
+  if (cursor_ == end_) return false;
+  const char* stop = findByte(cursor_, end_, '\n');
+  std::size_t length = std::min(count, static_cast<std::size_t>(stop - cursor_));
+  start = std::string_view(cursor_, length);
   return true;
 }
 
@@ -56,14 +64,22 @@ bool LineReader::nextLineFromMoreInput(std::string_view& line) {
     // Bytes searched before a refill are not searched again: a long line that arrives in
     // many small reads, as from a pipe, still costs time in proportion to its length.
     const char* stop = findByte(cursor_ + searched_, end_, '\n');
-    if (stop != end_) return deliverLine(line, stop);
+    if (stop != end_) {
+      if (static_cast<std::size_t>(stop - cursor_) > lineLimit_) {
+        cursor_ = stop;  // the line feed ends the long line here
+        return readPastLongLine(line);
+      }
+      return deliverLine(line, stop);
+    }
     searched_ = static_cast<std::size_t>(end_ - cursor_);
+    if (searched_ > lineLimit_) return readPastLongLine(line);
     if (exhausted_) break;
     if (!refill()) return false;
   }
   if (failed() || cursor_ == end_) return false;
   line = withoutCarriageReturn(cursor_, end_);
   lineHasNul_ = nul_ < end_;
+  lineTooLong_ = false;
   lastLineUnended_ = true;
   cursor_ = end_;
   searched_ = 0;
@@ -71,13 +87,39 @@ bool LineReader::nextLineFromMoreInput(std::string_view& line) {
   return true;
 }
 
+// A line longer than the limit: what is held of it is dropped, the rest is read past,
+// block by block, up to its line feed or the end of the input, and it is delivered empty.
+bool LineReader::readPastLongLine(std::string_view& line) {
+  for (;;) {
+    const char* stop = findByte(cursor_, end_, '\n');
+    if (stop != end_) {
+      cursor_ = stop + 1;
+      break;
+    }
+    cursor_ = end_;
+    if (exhausted_) {
+      lastLineUnended_ = true;
+      break;
+    }
+    if (!refill()) return false;
+  }
+  searched_ = 0;
+  findNul(cursor_);
+  line = std::string_view();
+  lineHasNul_ = false;
+  lineTooLong_ = true;
+  ++lineNumber_;
+  return true;
+}
+
 // Moves the unfinished line to the front of the buffer, growing the buffer when the line
-// fills it, and reads the next block behind it.
+// fills it (up to just past the longest line read), and reads the next block behind it.
 bool LineReader::refill() {
   std::size_t kept = static_cast<std::size_t>(end_ - cursor_);
   std::size_t nulAt = static_cast<std::size_t>(nul_ - cursor_);  // kept when none is kept
   if (kept == buffer_.size()) {
-    std::vector<char> larger(buffer_.size() * 2);
+    std::vector<char> larger(
+        std::max(buffer_.size() + 1, std::min(buffer_.size() * 2, lineLimit_ + 1)));
     std::memcpy(larger.data(), cursor_, kept);
     buffer_.swap(larger);
   } else if (kept > 0 && cursor_ != buffer_.data()) {
@@ -102,6 +144,12 @@ bool LineReader::refill() {
     findNul(fresh);
   }
   return true;
+}
+
+std::string tooLongText(std::size_t limit) {
+  constexpr std::size_t kMiB = std::size_t{1} << 20;
+  return "line longer than " +
+         (limit % kMiB == 0 ? std::to_string(limit / kMiB) + " MiB" : std::to_string(limit) + " bytes");
 }
 
 }  // namespace torvane

@@ -15,6 +15,7 @@ inline constexpr std::string_view kRecordNotWritten = "record-not-written";
 inline constexpr std::string_view kRecordLeftOut = "record-left-out";
 inline constexpr std::string_view kStructureLeftOut = "structure-left-out";
 inline constexpr std::string_view kLastLineUnended = "last-line-unended";
+inline constexpr std::string_view kLineTooLong = "line-too-long";
 inline constexpr std::string_view kNoRecords = "no-records";
 inline constexpr std::string_view kUnlinkedFunctions = "unlinked-functions";
 inline constexpr std::string_view kBpMissing = "bp-missing";
@@ -50,7 +51,7 @@ inline constexpr std::string_view kOutputUnwritable = "output-unwritable";
 /// Every code, for the tests that each is unique and documented.
 inline constexpr std::string_view kAll[] = {
     kRecordRejected, kRecordSkipped, kRecordNotWritten, kRecordLeftOut, kStructureLeftOut,
-    kLastLineUnended, kNoRecords, kUnlinkedFunctions, kBpMissing, kBpFromMap, kOutOfMemory,
+    kLastLineUnended, kLineTooLong, kNoRecords, kUnlinkedFunctions, kBpMissing, kBpFromMap, kOutOfMemory,
     kInputUnopenable, kInputUnreadable, kNotCdb, kInputIsMap, kMapUnopenable, kMapUnreadable,
     kNotAMap, kMapAddressesDiffer, kMapOfAnotherProgram, kMapOfAnotherLink,
     kListingsFolderUnopenable, kListingOfAnotherBuild, kBitWithoutAddress, kImageUnnamed,

@@ -31,9 +31,9 @@ class Reporter {
   Diagnostic& addAbout(std::string file, Diagnostic::Kind kind, std::string_view code,
                        std::string text);
 
-  /// Notes a record's own message, `text` followed directly by `detail`, as a detail of
-  /// the next message added, and returns false, so that a parser can report and fail in
-  /// one statement.
+  /// Notes a record's own message, `text` followed directly by `detail` (quoted: see
+  /// quoted.h), as a detail of the next message added, and returns false, so that a
+  /// parser can report and fail in one statement.
   bool fault(std::string_view text, std::string_view detail = {});
   /// As above with a single offending letter; a NUL letter adds nothing to the text.
   bool fault(std::string_view text, char letter);

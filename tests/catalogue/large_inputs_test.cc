@@ -22,10 +22,10 @@ struct Converted {
   std::string dvk;
 };
 
-Converted convertInput(const std::string& input) {
+Converted convertInput(const std::string& input, const std::string& options = "") {
   fs::path dir = scratchDirectory();
   writeFile(dir / "big.cdb", input);
-  Converted c{runTool(dir, "big.cdb"), readOutput(dir / "big.dvk")};
+  Converted c{runTool(dir, options + "big.cdb"), readOutput(dir / "big.dvk")};
   EXPECT_TRUE(input == readFile(dir / "big.cdb")) << "the input changed";
   if (fs::exists(dir / "big.dvk")) {
     EXPECT_EQ("", c.run.err);
@@ -48,11 +48,29 @@ TEST(LargeInputTest, TenMegabyteLines) {
   EXPECT_EQ(kBanner, ok.run.out);
   EXPECT_TRUE(ok.dvk == kHeader + kEmptySections + "DEF " + name + " 0:0x2a %U08\nLOAD big.ihx\nMODE 2");
 
+  // A damaged line is quoted in its message up to 200 characters.
   const std::string junk(10 << 20, '#');
   Converted bad = convertInput("M:a\n" + junk + "\nM:b\n");
   EXPECT_EQ(3, bad.run.exitCode);
-  EXPECT_TRUE(bad.run.out == kBanner + "Bad CDB record format:" + junk +
-                                 "\nbig.cdb:2: error: this record was not converted\n");
+  EXPECT_EQ(kBanner + "Bad CDB record format:" + junk.substr(0, 200) + "... (" +
+                std::to_string(junk.size() - 200) +
+                " more characters)\nbig.cdb:2: error: this record was not converted\n",
+            bad.run.out);
+}
+
+// A line longer than 64 MiB is refused where it stands, never held whole; skipped when
+// asked to, and the rest is converted.
+TEST(LargeInputTest, LineLongerThanTheLimit) {
+  const std::string input = "M:a\nS:G$" + std::string(70 << 20, 'n') + "$0$0({1}SC:U),E,0,0\nM:b\n";
+  Converted refused = convertInput(input);
+  EXPECT_EQ(3, refused.run.exitCode);
+  EXPECT_EQ(kBanner + "big.cdb:2: error: line longer than 64 MiB\n", refused.run.out);
+  EXPECT_EQ(kHeader + "FILE a\nLOAD big.ihx\nENDFILE\nMODE 2", refused.dvk);
+  Converted skipped = convertInput(input, "-k ");
+  EXPECT_EQ(0, skipped.run.exitCode);
+  EXPECT_EQ(kBanner + "line longer than 64 MiB\nbig.cdb:2: warning: record skipped\n",
+            skipped.run.out);
+  EXPECT_EQ(convertInput("M:a\nM:b\n").dvk, skipped.dvk);
 }
 
 TEST(LargeInputTest, MillionBlankLines) {

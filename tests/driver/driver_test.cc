@@ -306,7 +306,7 @@ const UnusableRow kUnusableRows[] = {
     {"blink.ihx", 3, "", "blink.ihx is not a CDB file; nothing was written\n"},
     {"-q blink.c", 3, "", "blink.c is not a CDB file; nothing was written\n"},
     // A map that is missing, or that is no map.
-    {"--map absent.map blink.cdb", 1, "", "Cannot open .map input file: No such file or directory\n"},
+    {"--map absent.map blink.cdb", 1, "", "Cannot open .map input file: absent.map: No such file or directory\n"},
     {"--map blink.cdb blink.cdb", 1, "", "blink.cdb is not a linker map; nothing was written\n"},
     {"-m blink.ihx blink.cdb", 1, "", "blink.ihx is not a linker map; nothing was written\n"},
     // A folder of listings that is none.
@@ -455,7 +455,7 @@ TEST(DriverRunTest, FailedWriteKeepsThePreviousCommandFile) {
   int status = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(2, WEXITSTATUS(status));
-  EXPECT_EQ("Cannot write .dvk output file: File too large\n", readFile(dir / "err.txt"));
+  EXPECT_EQ("Cannot write .dvk output file: prog.dvk: File too large\n", readFile(dir / "err.txt"));
   EXPECT_TRUE(before == readFile(dir / "prog.dvk"));
   EXPECT_EQ("err.txt out.txt prog.cdb prog.dvk small.cdb ", listing(dir));
 #endif
@@ -466,7 +466,7 @@ TEST(DriverRunTest, MissingInputCreatesNothing) {
   ToolRun run = runTool(dir, "absent.cdb");
   EXPECT_EQ(1, run.exitCode);
   EXPECT_EQ(kBanner, run.out);
-  EXPECT_EQ("Cannot open .cdb input file: No such file or directory\n", run.err);
+  EXPECT_EQ("Cannot open .cdb input file: absent.cdb: No such file or directory\n", run.err);
   EXPECT_EQ("", listing(dir));
 }
 
@@ -475,7 +475,7 @@ TEST(DriverRunTest, DirectoryInputFailsLikeAMissingFile) {
   fs::create_directories(dir / "prog.cdb");
   ToolRun run = runTool(dir, "prog.cdb");
   EXPECT_EQ(1, run.exitCode);
-  EXPECT_EQ("Cannot open .cdb input file: Is a directory\n", run.err);
+  EXPECT_EQ("Cannot open .cdb input file: prog.cdb: Is a directory\n", run.err);
   EXPECT_EQ("prog.cdb/ ", listing(dir));
 }
 
@@ -522,9 +522,9 @@ TEST(DriverRunTest, OutputThatCannotBeCreated) {
   EXPECT_EQ(2, run.exitCode);
   EXPECT_EQ(kBanner, run.out);
 #ifdef _WIN32
-  EXPECT_EQ("Cannot open .dvk output file: Permission denied\n", run.err);
+  EXPECT_EQ("Cannot open .dvk output file: prog.dvk: Permission denied\n", run.err);
 #else
-  EXPECT_EQ("Cannot open .dvk output file: Is a directory\n", run.err);
+  EXPECT_EQ("Cannot open .dvk output file: prog.dvk: Is a directory\n", run.err);
 #endif
 }
 
@@ -542,7 +542,7 @@ TEST(DriverRunTest, ReadOnlyOutputIsRefused) {
   fs::permissions(dir / "prog.dvk", fs::perms::owner_write, fs::perm_options::add);
   if (run.exitCode == 0) GTEST_SKIP() << "read-only files are writable here (super-user)";
   EXPECT_EQ(2, run.exitCode);
-  EXPECT_EQ("Cannot open .dvk output file: Permission denied\n", run.err);
+  EXPECT_EQ("Cannot open .dvk output file: prog.dvk: Permission denied\n", run.err);
   EXPECT_EQ("CLEARLINEINFO Y\nkept", kept);
 }
 
@@ -559,7 +559,7 @@ TEST(DriverRunTest, FullDeviceIsAWriteFailure) {
   EXPECT_EQ(2, run.exitCode);  // a write failure outranks the rejected record
   EXPECT_EQ(kBanner + "Unknown CDB record type Q\nprog.cdb:2: error: this record was not converted\n",
             run.out);
-  EXPECT_EQ("Cannot write .dvk output file: No space left on device\n", run.err);
+  EXPECT_EQ("Cannot write .dvk output file: prog.dvk: No space left on device\n", run.err);
 }
 
 // /proc/self/mem opens, but reading its first page fails: the read error ends the run
@@ -573,7 +573,7 @@ TEST(DriverRunTest, ReadErrorFailsTheRun) {
   fs::create_symlink("/proc/self/mem", dir / "prog.cdb");
   ToolRun run = runTool(dir, "prog.cdb");
   EXPECT_EQ(3, run.exitCode);
-  EXPECT_EQ("Cannot read .cdb input file: Input/output error\n", run.err);
+  EXPECT_EQ("Cannot read .cdb input file: prog.cdb: Input/output error\n", run.err);
   EXPECT_EQ(kHeader + "LOAD prog.ihx\nMODE 2", readOutput(dir / "prog.dvk"));
 }
 

@@ -73,13 +73,13 @@ struct FileRow {
 // Beside blink.cdb, its map and its image, and a C file.
 const FileRow kFileRows[] = {
     {"a missing input", {"absent.cdb"}, Outcome::inputUnusable, "input-unopenable", "absent.cdb",
-     "Cannot open .cdb input file: No such file or directory"},
+     "Cannot open .cdb input file: absent.cdb: No such file or directory"},
     {"a folder as the input", {"sub"}, Outcome::inputUnusable, "input-unopenable", "sub",
-     "Cannot open .cdb input file: Is a directory"},
+     "Cannot open .cdb input file: sub: Is a directory"},
     {"a map as the input", {"blink.map"}, Outcome::notCdb, "not-cdb", "blink.map",
      "blink.map is not a CDB file"},
     {"a missing map", {"blink.cdb", "", "", "absent.map"}, Outcome::witnessUnusable,
-     "map-unopenable", "absent.map", "Cannot open .map input file: No such file or directory"},
+     "map-unopenable", "absent.map", "Cannot open .map input file: absent.map: No such file or directory"},
     {"no map at all", {"blink.cdb", "", "", "blink.c"}, Outcome::witnessUnusable, "not-a-map",
      "blink.c", "blink.c is not a linker map"},
     {"the second listings folder is none", {"blink.cdb", "", "", "", {"sub", "absent"}},
@@ -96,7 +96,7 @@ const FileRow kFileRows[] = {
      "Cannot open .dvk output file: blink.c exists and is not a command file"},
     {"a folder that cannot be written to", {"blink.cdb", "absent/blink.dvk"},
      Outcome::outputUnusable, "output-unopenable", "absent/blink.dvk",
-     "Cannot open .dvk output file: No such file or directory"},
+     "Cannot open .dvk output file: cannot make a file in absent/: No such file or directory"},
     {"bits without listings", {"blink.cdb", "out.dvk"}, Outcome::complete, "bit-without-address",
      "blink.cdb",
      "3 bit variables of blink.cdb have no address (SDCC writes none); name the folder of the "

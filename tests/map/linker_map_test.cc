@@ -7,7 +7,7 @@
 #include <regex>
 #include <string>
 
-#include "map/linker_names.h"
+#include "map/map_lines.h"
 #include "tool_run.h"
 
 namespace torvane {
@@ -83,7 +83,7 @@ TEST(LinkerMapTest, ReadsSymbolRows) {
     SCOPED_TRACE(r.what);
     LinkerMap map;
     ASSERT_TRUE(map.read(r.text));
-    EXPECT_EQ(r.symbols, LinkerNames::namesListed(map));
+    EXPECT_EQ(r.symbols, MapLines::namesListed(map));
     std::optional<uint32_t> address = map.addressOf(r.name);
     ASSERT_EQ(r.listed, address.has_value());
     if (address) {
@@ -118,7 +118,7 @@ TEST(LinkerMapTest, ExampleMapsAgreeWithTheirCommandFiles) {
     SCOPED_TRACE(name);
     LinkerMap map;
     ASSERT_TRUE(map.read(readFile(examples / name / (std::string(name) + ".map"))));
-    EXPECT_GT(LinkerNames::namesListed(map), 100u);
+    EXPECT_GT(MapLines::namesListed(map), 100u);
     std::string dvk = readFile(examples / name / (std::string(name) + ".dvk"));
     std::smatch m;
     ASSERT_TRUE(std::regex_search(dvk, m, mainRange));

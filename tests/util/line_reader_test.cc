@@ -102,6 +102,80 @@ TEST(LineReaderTest, LongLinesAcrossBlocks) {
   std::fclose(f);
 }
 
+struct LimitRow {
+  const char* name;
+  std::string input;
+  std::vector<std::string> lines;  // "!" for a line too long, delivered empty
+  bool lastUnended;
+};
+
+// With a limit of 8 bytes: longer lines are read past and delivered empty, marked, from
+// memory and from streams read in blocks of any size alike.
+const LimitRow kLimitRows[] = {
+    {"a line at the limit, and one past it", "12345678\n123456789\nM:b\n",
+     {"12345678", "!", "M:b"}, false},
+    {"a long last line without a line end", "M:a\n" + std::string(100, 'x'), {"M:a", "!"}, true},
+    {"a long line ended by Ctrl-Z", std::string(20, 'x') + kZ + "M:b\n", {"!"}, true},
+    {"two long lines in a row", std::string(30, 'x') + "\n" + std::string(9, 'y') + "\r\nz\n",
+     {"!", "!", "z"}, false},
+};
+
+TEST(LineReaderTest, LinesBeyondTheLimit) {
+  for (std::size_t block : {std::size_t{0}, std::size_t{1}, std::size_t{3}, std::size_t{16}}) {
+    for (const LimitRow& r : kLimitRows) {
+      SCOPED_TRACE(std::string(r.name) + (block ? ", blocks of " + std::to_string(block) : ""));
+      std::FILE* f = std::tmpfile();
+      ASSERT_NE(nullptr, f);
+      std::fwrite(r.input.data(), 1, r.input.size(), f);
+      std::rewind(f);
+      LineReader fromFile(f, block, 8);
+      LineReader fromMemory(std::string_view(r.input), 8);
+      LineReader& reader = block ? fromFile : fromMemory;
+      std::vector<std::string> lines;
+      for (std::string_view line; reader.nextLine(line);) {
+        lines.push_back(reader.lineTooLong() ? "!" : std::string(line));
+        if (reader.lineTooLong()) {
+          EXPECT_EQ("", line);
+        }
+      }
+      EXPECT_EQ(r.lines, lines);
+      EXPECT_EQ(r.lastUnended, reader.lastLineUnended());
+      std::fclose(f);
+    }
+  }
+}
+
+// A look at how a line starts reads no further than it needs: not to the end of an
+// endless first line.
+TEST(LineReaderTest, PeekAtTheStart) {
+  struct Row {
+    std::string input;
+    bool any;
+    std::string start;
+  };
+  const Row rows[] = {{"M:abc\n", true, "M:"}, {"\nM:a\n", true, ""}, {"M", true, "M"}, {"", false, ""}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.input);
+    LineReader reader{std::string_view(r.input)};
+    std::string_view start;
+    EXPECT_EQ(r.any, reader.peekStart(2, start));
+    EXPECT_EQ(r.start, start);
+    std::string_view line;
+    if (r.any) {
+      EXPECT_TRUE(reader.nextLine(line) && line.substr(0, 2) == r.start);
+    }
+  }
+#ifndef _WIN32
+  std::FILE* zeros = std::fopen("/dev/zero", "rb");
+  ASSERT_NE(nullptr, zeros);
+  LineReader endless(zeros);
+  std::string_view start;
+  EXPECT_TRUE(endless.peekStart(2, start));
+  EXPECT_EQ(std::string(2, '\0'), start);
+  std::fclose(zeros);
+#endif
+}
+
 // A stream that cannot be read (a directory, on this system) is a read error, not an
 // empty input.
 TEST(LineReaderTest, ReadErrorIsNotTheEnd) {
