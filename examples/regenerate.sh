@@ -54,7 +54,8 @@ cd "$root/examples"
   sdcc --debug --model-large -o multi.ihx main.rel uart.rel sum.rel)
 
 # bits: two modules with bit variables of every kind, whose addresses only the
-# relocated listings give (SDCC writes no address record for them): converted with them.
+# relocated listings give (SDCC writes no address record for them): converted with them,
+# as blink is.
 (cd bits && sdcc --debug -c main.c && sdcc --debug -c flags.c &&
   sdcc --debug -o bits.ihx main.rel flags.rel)
 
@@ -62,12 +63,14 @@ cd "$root/examples"
 # debug records; its map and listing place what the CDB file leaves out.
 (cd library && sdcc --debug library.c)
 
-for example in blink structs stack paged multi; do
+for example in structs stack paged multi; do
   tidy "$example"
   convert "$example"
 done
-tidy bits listings
-convert bits --listings examples/bits
+for example in blink bits; do
+  tidy "$example" listings
+  convert "$example" --listings "examples/$example"
+done
 tidy library listings
 convert library --map examples/library/library.map --listings examples/library
 echo "examples regenerated"

@@ -76,9 +76,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   options.inputName = "m.cdb";
   options.image = "m.ihx";
   options.listingsName = "obj";
-  options.readListing = [text](std::string_view, ListingFile& listing) {
-    listing.name = "obj/m.rst";
-    listing.text = text;
+  options.readListing = [text](std::string_view, ListingFile& file) {
+    file.name = "obj/m.rst";
+    file.text = text;
     return true;
   };
   options.readImage = [text](std::string& image) {

@@ -24,6 +24,8 @@ class LinkerMap;
 struct ListingFile {
   std::string name;  ///< where it is, or where it was looked for first; for messages
   std::string text;  ///< the listing itself
+  /// A line of it longer than any listing has (0 for none): it is not used, and said so.
+  std::size_t longLine = 0;
 };
 
 /// What a conversion needs to know besides its input.
@@ -46,6 +48,10 @@ struct ConvertOptions {
   /// for none.
   std::function<bool(std::string_view module, ListingFile& listing)> readListing;
   std::string listingsName;  ///< where the listings are, for messages ("obj")
+  /// Where no listings were named (no readListing): the folder where the listing of
+  /// `module` lies all the same, or empty; suggested where bit variables stay without
+  /// an address. Empty for none.
+  std::function<std::string(std::string_view module)> findListing;
   /// Reads the program image (the Intel HEX file the LOAD line names) into `text`; false
   /// where it cannot. A listing whose code bytes differ from the image's is of another
   /// link, and gives nothing. Empty: the listings are not compared with it.

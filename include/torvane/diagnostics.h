@@ -27,7 +27,8 @@ struct Diagnostic {
   /// The messages of the record at fault, in the order they arose, shown before it.
   std::vector<std::string> details;
   /// A file or folder that, named, would settle the message: the map beside the input
-  /// where bp is missing, the CDB file of a map given as the input; empty for none.
+  /// where bp is missing, the folder of the listings where bit variables have no
+  /// address, the CDB file of a map given as the input; empty for none.
   std::string suggestion;
 };
 

@@ -18,6 +18,7 @@
 #include "records/program.h"
 #include "records/symbol_record.h"
 #include "torvane/converter.h"
+#include "util/line_reader.h"
 #include "util/message_codes.h"
 #include "util/quoted.h"
 #include "util/reporter.h"
@@ -142,7 +143,8 @@ void bindFromListings(Program& program, const ConvertOptions& options, WitnessRe
     ListingFile file;
     // An empty listing is what an assembly cut short leaves: as good as none.
     if (!options.readListing(module.name, file) || file.text.empty()) {
-      ++report.missingListings;
+      if (file.longLine > 0) report.longLines.emplace_back(file.name, file.longLine);
+      if (report.missingListings++ == 0) report.firstMissing = file.name;
       continue;
     }
     RelocatedListing listing;
@@ -186,6 +188,16 @@ void bindFromMap(Program& program, const LinkerMap& map, WitnessReport& report) 
   }
 }
 
+// Where the listings lie though none were named: the folder of the first module's
+// listing that is found.
+std::string listingsAnywhere(const Program& program, const ConvertOptions& options) {
+  for (const ModuleRecord& module : program.modules) {
+    std::string folder = options.findListing(module.name);
+    if (!folder.empty()) return folder;
+  }
+  return {};
+}
+
 // The bit variables still without an address, each identity once.
 std::size_t unboundBitVariables(const Program& program) {
   std::size_t count = 0;
@@ -204,11 +216,19 @@ WitnessReport bindFromWitnesses(Program& program, const ConvertOptions& options,
   if (options.readListing) bindFromListings(program, options, report);
   if (verdict && verdict->trusted()) bindFromMap(program, *options.map, report);
   if (program.hasLinkRecords) report.unboundBits = unboundBitVariables(program);
+  if (report.unboundBits > 0 && !options.readListing && options.findListing) {
+    report.listingsFound = listingsAnywhere(program, options);
+  }
   return report;
 }
 
 void warnOfWitnesses(const WitnessReport& report, const ConvertOptions& options,
                      Reporter& diagnostics) {
+  for (const auto& [listing, line] : report.longLines) {
+    diagnostics.addAbout(listing, Diagnostic::Kind::warning, code::kLineTooLong,
+                         tooLongText(LineReader::kLineLimit) + "; the listing is not used")
+        .line = line;
+  }
   for (const auto& [listing, text] : report.staleListings) {
     diagnostics.addAbout(listing, Diagnostic::Kind::warning, code::kListingOfAnotherBuild, text);
   }
@@ -223,10 +243,11 @@ void warnOfWitnesses(const WitnessReport& report, const ConvertOptions& options,
     text += "no listing in " + options.listingsName + (report.unboundBits == 1 ? " gives it" : " gives them");
     if (report.missingListings > 0) {
       text += " (" + std::to_string(report.missingListings) + " of " +
-              std::to_string(report.modules) + " listings missing)";
+              std::to_string(report.modules) + " listings missing: " + report.firstMissing +
+              (report.missingListings > 1 ? ", ...)" : ")");
     }
   }
-  diagnostics.warning(code::kBitWithoutAddress, text);
+  diagnostics.warning(code::kBitWithoutAddress, text).suggestion = report.listingsFound;
 }
 
 }  // namespace torvane

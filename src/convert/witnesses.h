@@ -19,6 +19,10 @@ struct WitnessReport {
   std::vector<std::pair<std::string, std::string>> staleListings;
   std::size_t modules = 0;                 ///< the modules whose listing was looked for
   std::size_t missingListings = 0;         ///< those without one
+  std::string firstMissing;                ///< where the first missing one was looked for
+  std::string listingsFound;               ///< where listings lie though none were named
+  /// The listings not used for a line too long, and that line.
+  std::vector<std::pair<std::string, std::size_t>> longLines;
   std::size_t unboundBits = 0;             ///< bit variables left without an address
   std::size_t placedByListings = 0;        ///< symbol records the listings placed
   std::size_t placedByMap = 0;             ///< symbol records the map placed

@@ -99,7 +99,8 @@ ExitCode run(const Request& request) {
   }
   for (std::string_view name : request.extra) complain("extra argument " + std::string(name) + " ignored");
   ConvertResult result = convertFile(fileOptionsOf(request));
-  PrintedMessages printed = printedMessages(result.diagnostics, !request.listings.empty());
+  PrintedMessages printed =
+      printedMessages(result.diagnostics, !request.listings.empty(), request.quiet);
   print(stdout, printed.out);
   print(stderr, printed.err);
   return exitCodeOf(result, request.fatalWarnings, request.extra.size());

@@ -13,7 +13,9 @@ struct PrintedMessages {
   std::string err;  ///< for standard error: failures of files, and the notes on them
 };
 
-/// Words `diagnostics` for the command line, which named folders of listings or not.
-[[nodiscard]] PrintedMessages printedMessages(const Diagnostics& diagnostics, bool listingsNamed);
+/// Words `diagnostics` for the command line, which named folders of listings or not;
+/// `quiet` leaves out the notes, but for those on a failure.
+[[nodiscard]] PrintedMessages printedMessages(const Diagnostics& diagnostics, bool listingsNamed,
+                                              bool quiet = false);
 
 }  // namespace torvane

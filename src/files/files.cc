@@ -43,6 +43,27 @@ ConvertResult notCdb(const std::string& input, std::FILE* file) {
   return result;
 }
 
+// Where the relocated listing of `module` lies though no folder was named: beside the
+// CDB file, in its obj/, or beside the image, as SDCC leaves them by the build's own
+// folders; empty where it is in none of them.
+std::string listingFolderOf(std::string_view module, const std::string& input,
+                            const std::string& image) {
+  auto folderOf = [](const std::string& name) {
+    std::string folder = name.substr(0, fileNameStart(name));
+    if (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
+    return folder.empty() ? std::string(".") : folder;
+  };
+  if (module.empty() || module.find_first_of("/\\:") != std::string_view::npos) return {};
+  std::string beside = folderOf(input);
+  std::string obj = beside == "." ? "obj" : beside + "/obj";
+  for (const std::string& folder : {beside, obj, folderOf(image)}) {
+    std::error_code ec;
+    std::filesystem::path file = pathOf(folder) / pathOf(std::string(module) + ".rst");
+    if (std::filesystem::is_regular_file(file, ec)) return folder;
+  }
+  return {};
+}
+
 // Reads the image file `name` whole, where it can be.
 bool readImageFile(const std::string& name, std::string& text) {
   std::string why;
@@ -107,7 +128,11 @@ ConvertResult convertChecked(const FileOptions& options) {
     std::error_code ec;
     if (std::filesystem::is_regular_file(pathOf(names.map), ec)) convert.mapBeside = names.map;
   }
-  if (!options.listings.empty()) {
+  if (options.listings.empty()) {
+    convert.findListing = [input = options.input, image = convert.image](std::string_view module) {
+      return listingFolderOf(module, input, image);
+    };
+  } else {
     convert.listingsName = listings.name();
     convert.readListing = listings;
     // The listings are compared with the image the LOAD line names, where it can be read.

@@ -6,6 +6,7 @@
 
 #include "files/file_access.h"
 #include "torvane/files.h"
+#include "util/line_reader.h"
 #include "util/message_codes.h"
 #include "util/system_files.h"
 
@@ -37,7 +38,17 @@ bool ListingFolders::operator()(std::string_view module, ListingFile& listing) c
     InputFile input = openInput(name, why);
     if (!input) continue;
     listing.name = name;
-    return readRest(input.get(), listing.text);
+    // Line by line, so that no file costs more than a line at a time beyond its text.
+    LineReader lines(input.get());
+    for (std::string_view line; lines.nextLine(line);) {
+      if (lines.lineTooLong()) {
+        listing.text.clear();
+        listing.longLine = lines.lineNumber();
+        return false;
+      }
+      listing.text.append(line).push_back('\n');
+    }
+    return !lines.failed();
   }
   return false;
 }

@@ -187,14 +187,14 @@ const WitnessRow kWitnessRows[] = {
      {{"m", equate("G$c$0_0$0") + located(3)}},
      {"REM b (no address)\n"},
      "Warning: 1 bit variable of p.cdb has no address (SDCC writes none); no listing in obj "
-     "gives it (1 of 2 listings missing)\n",
+     "gives it (1 of 2 listings missing: obj/n.rst)\n",
      {1, 0, 0}},
     {"a module repeated is looked for once, and an empty listing is missing",
      "M:m\nM:n\nM:m\nL:A$m$1:0\nS:G$b$0_0$0({1}SB0$1:U),H,0,0\n",
      {{"m", ""}, {"x", equate("G$b$0_0$0") + located(3)}},
      {"REM b (no address)\n"},
      "Warning: 1 bit variable of p.cdb has no address (SDCC writes none); no listing in obj "
-     "gives it (2 of 2 listings missing)\n",
+     "gives it (2 of 2 listings missing: obj/m.rst, ...)\n",
      {1, 0, 0}},
     {"a file never linked is written as its records say, bits too",
      "M:m\nS:G$b$0_0$0({1}SB0$1:U),H,0,0\nS:G$memccpy$0_0$0({2}DF,DG,SV:S),C,0,2\n",

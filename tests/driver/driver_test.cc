@@ -266,6 +266,63 @@ TEST(DriverRunTest, QuietPrintsOnlyMessages) {
   EXPECT_EQ(runTool(dir, "--help").out, runTool(dir, "-q --help").out);
 }
 
+struct AdviceRow {
+  const char* arguments;
+  const char* printed;  // all the run prints, quiet
+};
+
+// Beside bits.cdb: its image and map, its listings in obj/, each in one of a/ and b/,
+// and none in c/. The bit warning says what to type, or which listing it looked for.
+const AdviceRow kAdviceRows[] = {
+    {"--listings a --listings b bits.cdb", ""},
+    {"--listings c --listings obj bits.cdb", ""},
+    {"--listings a bits.cdb",
+     "Warning: 4 bit variables of bits.cdb have no address (SDCC writes none); no listing in a "
+     "gives them (1 of 2 listings missing: a/flags.rst)\n"},
+    {"--listings c bits.cdb",
+     "Warning: 9 bit variables of bits.cdb have no address (SDCC writes none); no listing in c "
+     "gives them (2 of 2 listings missing: c/main.rst, ...)\n"},
+    {"bits.cdb",
+     "Warning: 9 bit variables of bits.cdb have no address (SDCC writes none); name the folder "
+     "of the listings: torvane --listings obj bits.cdb\n"},
+    {"-o c/bits.dvk c/../bits.cdb",
+     "Warning: 9 bit variables of c/../bits.cdb have no address (SDCC writes none); name the "
+     "folder of the listings: torvane --listings c/../obj c/../bits.cdb\n"},
+};
+
+TEST(DriverRunTest, BitWarningSaysWhatToType) {
+  const fs::path bits = fs::path(TORVANE_EXAMPLES) / "bits";
+  fs::path dir = scratchDirectory();
+  for (const char* name : {"bits.cdb", "bits.ihx", "bits.map"}) fs::copy_file(bits / name, dir / name);
+  for (const char* folder : {"obj", "a", "b", "c"}) fs::create_directories(dir / folder);
+  for (const char* name : {"main.rst", "flags.rst"}) fs::copy_file(bits / name, dir / "obj" / name);
+  fs::copy_file(bits / "main.rst", dir / "a" / "main.rst");
+  fs::copy_file(bits / "flags.rst", dir / "b" / "flags.rst");
+  for (const AdviceRow& r : kAdviceRows) {
+    SCOPED_TRACE(r.arguments);
+    ToolRun run = runTool(dir, std::string("-q ") + r.arguments);
+    EXPECT_EQ(0, run.exitCode) << run.err;
+    EXPECT_EQ(r.printed, run.out);
+  }
+}
+
+// Quiet, a clean run prints nothing, not even what it did: the frame pointer taken from
+// the map.
+TEST(DriverRunTest, QuietSaysNothingOfWhatWentWell) {
+  const fs::path stack = fs::path(TORVANE_EXAMPLES) / "stack";
+  fs::path dir = scratchDirectory();
+  std::string cdb;
+  for (const std::string& line : linesOf(readFile(stack / "stack.cdb"))) {
+    if (line.find("G$bp$") == std::string::npos) cdb += line + "\n";
+  }
+  writeFile(dir / "stack.cdb", cdb);
+  fs::copy_file(stack / "stack.map", dir / "stack.map");
+  EXPECT_EQ(kBanner + "bp taken from stack.map: 0x21\n", runTool(dir, "--map stack.map stack.cdb").out);
+  ToolRun quiet = runTool(dir, "-q --map stack.map stack.cdb");
+  EXPECT_EQ(0, quiet.exitCode);
+  EXPECT_EQ("", quiet.out + quiet.err);
+}
+
 // Every option of the table is described in the README's table of options and in the
 // manual's OPTIONS, in each of its spellings.
 TEST(DriverTest, EveryOptionIsDocumented) {

@@ -30,13 +30,11 @@ struct Example {
   const char* messages;  // what the conversion says beyond the banner
 };
 
-// blink has bit variables but no listings beside it: that is said. bits is converted
-// with its listings, which give every bit variable its address, and library with its
-// listing and its map, which gives the library's functions and errno theirs.
+// blink and bits are converted with their listings, which give every bit variable its
+// address, and library with its listing and its map, which gives the library's
+// functions and errno theirs.
 const Example kExamples[] = {
-    {"blink", "",
-     "Warning: 3 bit variables of examples/blink/blink.cdb have no address (SDCC writes none); "
-     "name the folder of the listings: torvane --listings DIR examples/blink/blink.cdb\n"},
+    {"blink", "--listings examples/blink ", ""},
     {"structs", "", ""},
     {"stack", "", ""},
     {"paged", "", ""},
@@ -234,16 +232,16 @@ TEST(ExamplesBitsTest, BitsStandWhereTheCodeUsesThem) {
 TEST(ExamplesMapTest, MapOfAnotherLinkIsNamed) {
   const fs::path examples(TORVANE_EXAMPLES);
   fs::path dir = scratchDirectory();
-  fs::copy_file(examples / "blink" / "blink.cdb", dir / "blink.cdb");
+  for (const char* name : {"blink.cdb", "blink.rst"}) {
+    fs::copy_file(examples / "blink" / name, dir / name);
+  }
   fs::copy_file(examples / "paged" / "paged.map", dir / "paged.map");
-  ToolRun run = runTool(dir, "blink.cdb --map paged.map");
+  ToolRun run = runTool(dir, "blink.cdb --map paged.map --listings .");
   EXPECT_EQ(0, run.exitCode);
   EXPECT_EQ(kBanner +
                 "Warning: paged.map lacks 5 of the 6 globals of blink.cdb (first: timer0_isr) and "
                 "1 of 1 addresses differ (main: 0x12e here, 0xb1 in the map); it is not the map "
-                "of this link\n"
-                "Warning: 3 bit variables of blink.cdb have no address (SDCC writes none); name the "
-                "folder of the listings: torvane --listings DIR blink.cdb\n",
+                "of this link\n",
             run.out);
   std::string expected = readFile(examples / "blink" / "blink.dvk");
   expected.replace(expected.find("LOAD examples/blink/"), 20, "LOAD ");

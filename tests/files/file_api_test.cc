@@ -104,7 +104,7 @@ const FileRow kFileRows[] = {
     {"bits without their listings in two folders", {"blink.cdb", "out.dvk", "", "", {"sub", "."}},
      Outcome::complete, "bit-without-address", "blink.cdb",
      "3 bit variables of blink.cdb have no address (SDCC writes none); no listing in sub or . "
-     "gives them (1 of 1 listings missing)"},
+     "gives them (1 of 1 listings missing: sub/blink.rst)"},
 };
 
 TEST(FileApiTest, ChecksTheFilesInOrderAndTouchesNothingElse) {
