@@ -93,6 +93,11 @@ class CommandFileOutput : public LineSink {
   std::unique_ptr<State> state_;
 };
 
+/// Removes the new files of the command files being written, which would otherwise be
+/// left beside them: for a caller's handler of a signal that stops the process. Safe in
+/// a signal handler.
+void removeUnfinishedCommandFiles() noexcept;
+
 /// What convertFile converts, with what, and where it writes.
 struct FileOptions {
   std::string input{};                  ///< the CDB file
@@ -101,6 +106,9 @@ struct FileOptions {
   std::string map{};                    ///< the linker map of the same link; empty: none
   std::vector<std::string> listings{};  ///< folders of the relocated listings; none: not read
   bool keepGoing = false;             ///< as ConvertOptions::keepGoing
+  /// Where the lines go instead of a command file (standard output, say), which the
+  /// rules of the command file do not concern; null: the command file.
+  LineSink* output = nullptr;
 };
 
 /// Converts the CDB file `options.input` into its command file as the command line
@@ -108,7 +116,7 @@ struct FileOptions {
 /// (notCdb, with the note input-is-map where it is a linker map), the map must read and
 /// each listings folder be one (witnessUnusable), the command file may be made
 /// (outputUnusable); then the conversion, the command file replaced whole (writeFailed
-/// where it cannot be). The listings are compared with the image where it can be read,
+/// where it cannot be), or the lines handed to `options.output`. The listings are compared with the image where it can be read,
 /// and a map beside the input that was not named is suggested where bp is missing.
 /// Writes no other file and prints nothing: the messages come back in the result.
 [[nodiscard]] ConvertResult convertFile(const FileOptions& options);

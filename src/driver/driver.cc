@@ -9,6 +9,7 @@
 
 #include "driver/messages.h"
 #include "driver/options.h"
+#include "driver/stop_signals.h"
 #include "driver/version.h"
 #include "torvane/converter.h"
 #include "torvane/diagnostics.h"
@@ -80,11 +81,36 @@ ExitCode answer(const Request& request) {
   return ExitCode::noInput;
 }
 
+// The command file on standard output ("-o -"), a line at a time, each as it is complete,
+// so that what reads it sees each line at once.
+class StandardOutput : public LineSink {
+ public:
+  bool take(std::string_view line) override {
+    if (std::fwrite(line.data(), 1, line.size(), stdout) == line.size() && std::fflush(stdout) == 0) {
+      return true;
+    }
+    if (error_.empty()) error_ = std::string("standard output: ") + std::strerror(errno);
+    return false;
+  }
+  std::string failure() const override { return error_; }
+
+ private:
+  std::string error_;
+};
+
+bool toStandardOutput(const Request& request) {
+  return request.outputName && std::string_view(request.outputName) == "-";
+}
+
 // What the command line asks of the file API.
-FileOptions fileOptionsOf(const Request& request) {
+FileOptions fileOptionsOf(const Request& request, LineSink& standardOutput) {
   FileOptions options;
   options.input = request.inputName;
-  if (request.outputName) options.commandFile = request.outputName;
+  if (toStandardOutput(request)) {
+    options.output = &standardOutput;
+  } else if (request.outputName) {
+    options.commandFile = request.outputName;
+  }
   if (request.imageName) options.image = request.imageName;
   if (request.mapName) options.map = request.mapName;
   options.listings.assign(request.listings.begin(), request.listings.end());
@@ -92,16 +118,21 @@ FileOptions fileOptionsOf(const Request& request) {
   return options;
 }
 
-// The run on one input file, in order.
+// The run on one input file, in order. Where the command file goes to standard output,
+// everything else goes to standard error.
 ExitCode run(const Request& request) {
+  std::FILE* said = toStandardOutput(request) ? stderr : stdout;
   if (!request.quiet) {
-    for (const char* line : kBanner) say(line);
+    for (const char* line : kBanner) print(said, std::string(line) + "\n");
   }
-  for (std::string_view name : request.extra) complain("extra argument " + std::string(name) + " ignored");
-  ConvertResult result = convertFile(fileOptionsOf(request));
+  for (std::string_view name : request.extra) {
+    print(said, "torvane: extra argument " + std::string(name) + " ignored\n");
+  }
+  StandardOutput standardOutput;
+  ConvertResult result = convertFile(fileOptionsOf(request, standardOutput));
   PrintedMessages printed =
       printedMessages(result.diagnostics, !request.listings.empty(), request.quiet);
-  print(stdout, printed.out);
+  print(said, printed.out);
   print(stderr, printed.err);
   return exitCodeOf(result, request.fatalWarnings, request.extra.size());
 }
@@ -127,6 +158,7 @@ int runTorvane(int argc, const char* const* argv) {
   ExitCode code;
   try {
     Request request = parseArguments(argc, argv);
+    removeUnfinishedFilesOnStop();
     code = request.action == Request::Action::run ? run(request) : answer(request);
   } catch (const std::bad_alloc&) {
     // Memory ran out before the conversion began, or while its outcome was reported.

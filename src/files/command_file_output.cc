@@ -9,6 +9,7 @@
 #include "util/message_codes.h"
 #include "util/output_file.h"
 #include "util/system_files.h"
+#include "util/unfinished_files.h"
 
 namespace torvane {
 
@@ -19,7 +20,15 @@ struct CommandFileOutput::State {
   std::string name;       // as the caller named it, for messages
   std::string target;     // the file that is written or replaced
   std::string temporary;  // where the lines go until then; empty when written in place
+  int unfinished = -1;    // its slot among the files a signal removes
   std::string error;      // the first failure
+
+  // The new file is done with: put in place, or to be removed.
+  void forgetTemporary() {
+    forgetUnfinished(unfinished);
+    unfinished = -1;
+    temporary.clear();
+  }
 };
 
 namespace {
@@ -53,7 +62,28 @@ CommandFileOutput::CommandFileOutput() : state_(std::make_unique<State>()) {}
 CommandFileOutput::~CommandFileOutput() {
   state_->file.close();
   if (!state_->temporary.empty()) removeFile(state_->temporary);
+  state_->forgetTemporary();
 }
+
+void removeUnfinishedCommandFiles() noexcept { removeUnfinished(); }
+
+namespace {
+
+// Where the name `path` leads through symbolic links, followed link by link so that a
+// link to a file not made yet leads to where that file will be; `path` itself where it
+// is no link.
+fs::path linkedTarget(fs::path path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    std::error_code ec;
+    if (!fs::is_symlink(fs::symlink_status(path, ec))) break;
+    fs::path next = fs::read_symlink(path, ec);
+    if (ec) break;
+    path = next.is_absolute() ? next : (path.parent_path() / next).lexically_normal();
+  }
+  return path;
+}
+
+}  // namespace
 
 // note [replaced whole]
 // A command file is replaced whole or not at all: its lines go to a new file beside it,
@@ -90,11 +120,9 @@ std::optional<Diagnostic> CommandFileOutput::open(const std::string& name, const
   if (exists && !inPlace && !canWrite(name)) {
     return refusal(name, code::kOutputUnopenable, name + ": " + std::strerror(errno));
   }
+  // A symbolic link stays a link, a dangling one too: the file it leads to is written.
   s.target = name;
-  if (exists && fs::is_symlink(fs::symlink_status(path, ec))) {
-    fs::path resolved = fs::canonical(path, ec);
-    if (!ec) s.target = resolved.u8string();
-  }
+  if (fs::is_symlink(fs::symlink_status(path, ec))) s.target = linkedTarget(path).u8string();
   bool opened = inPlace ? s.file.create(s.target) : s.file.createBeside(s.target, s.temporary);
   if (!opened) {
     // A new file beside the command file could not be made: its folder is the cause.
@@ -105,6 +133,7 @@ std::optional<Diagnostic> CommandFileOutput::open(const std::string& name, const
     return refusal(name, code::kOutputUnopenable,
                    "cannot make a file in " + (folder.empty() ? "./" : folder) + ": " + why);
   }
+  if (!inPlace) s.unfinished = noteUnfinished(s.temporary, s.file.descriptor());
   if (exists && !inPlace) s.file.takePermissionsOf(s.target);
   return std::nullopt;
 }
@@ -127,7 +156,7 @@ std::optional<Diagnostic> CommandFileOutput::finish() {
   if (!s.file.close()) noteFailure();
   if (s.error.empty() && !s.temporary.empty() && !replaceFile(s.temporary, s.target)) noteFailure();
   if (s.error.empty()) {
-    s.temporary.clear();
+    s.forgetTemporary();
     return std::nullopt;
   }
   return fileFailure(s.name, code::kOutputUnwritable, "Cannot write .dvk output file", failure());

@@ -24,8 +24,7 @@ namespace {
 ConvertResult unusable(Outcome outcome, Diagnostic failure) {
   ConvertResult result;
   result.outcome = outcome;
-  Reporter(result.diagnostics, failure.file)
-      .addAbout(failure.file, failure.kind, failure.code, failure.text);
+  Reporter(result.diagnostics, failure.file).add(std::move(failure));
   return result;
 }
 
@@ -141,6 +140,7 @@ ConvertResult convertChecked(const FileOptions& options) {
     };
   }
 
+  if (options.output) return convertLines(reader, convert, *options.output);
   std::string commandFile = options.commandFile.empty() ? names.commandFile : options.commandFile;
   CommandFileOutput output;
   if (std::optional<Diagnostic> refused =
@@ -152,8 +152,7 @@ ConvertResult convertChecked(const FileOptions& options) {
   if (unfinished && result.outcome != Outcome::writeFailed) {
     // Closing or putting the file in place failed after every line was taken.
     result.outcome = Outcome::writeFailed;
-    Reporter(result.diagnostics, options.input)
-        .addAbout(unfinished->file, unfinished->kind, unfinished->code, unfinished->text);
+    Reporter(result.diagnostics, options.input).add(std::move(*unfinished));
   }
   return result;
 }

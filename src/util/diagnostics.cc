@@ -22,11 +22,16 @@ Diagnostic& Reporter::add(Diagnostic::Kind kind, std::string_view code, std::str
 
 Diagnostic& Reporter::addAbout(std::string file, Diagnostic::Kind kind, std::string_view code,
                                std::string text) {
-  Diagnostic& d = diagnostics_.list_.emplace_back();
+  Diagnostic d;
   d.kind = kind;
   d.code = code;
   d.file = std::move(file);
   d.text = std::move(text);
+  return add(std::move(d));
+}
+
+Diagnostic& Reporter::add(Diagnostic diagnostic) {
+  Diagnostic& d = diagnostics_.list_.emplace_back(std::move(diagnostic));
   d.details = std::move(faults_);
   faults_.clear();
   return d;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 namespace torvane {
 
@@ -20,8 +21,12 @@ const char* findByte(const char* from, const char* to, char c) {
 }  // namespace
 
 LineReader::LineReader(std::FILE* file, std::size_t blockSize, std::size_t lineLimit)
-    : file_(file), lineLimit_(lineLimit), buffer_(blockSize > 0 ? blockSize : 1) {
-  cursor_ = end_ = nul_ = buffer_.data();
+    : file_(file),
+      lineLimit_(lineLimit),
+      buffer_(static_cast<char*>(std::malloc(blockSize > 0 ? blockSize : 1))),
+      bufferSize_(blockSize > 0 ? blockSize : 1) {
+  if (!buffer_) throw std::bad_alloc();
+  cursor_ = end_ = nul_ = buffer_.get();
 }
 
 LineReader::LineReader(std::string_view bytes, std::size_t lineLimit)
@@ -60,19 +65,26 @@ bool LineReader::peekStart(std::size_t count, std::string_view& start) {
 }
 
 bool LineReader::nextLineFromMoreInput(std::string_view& line) {
+  if (readingPast_ && !finishReadingPast()) return false;
   for (;;) {
     // Bytes searched before a refill are not searched again: a long line that arrives in
     // many small reads, as from a pipe, still costs time in proportion to its length.
     const char* stop = findByte(cursor_ + searched_, end_, '\n');
     if (stop != end_) {
       if (static_cast<std::size_t>(stop - cursor_) > lineLimit_) {
-        cursor_ = stop;  // the line feed ends the long line here
-        return readPastLongLine(line);
+        cursor_ = stop + 1;  // the line feed ends the long line here
+        return deliverLongLine(line);
       }
       return deliverLine(line, stop);
     }
     searched_ = static_cast<std::size_t>(end_ - cursor_);
-    if (searched_ > lineLimit_) return readPastLongLine(line);
+    if (searched_ > lineLimit_) {
+      // What is held of it is dropped; the rest is read past only if another line is
+      // asked for, so that a reader that stops here never reads an endless line on.
+      cursor_ = end_;
+      readingPast_ = true;
+      return deliverLongLine(line);
+    }
     if (exhausted_) break;
     if (!refill()) return false;
   }
@@ -87,9 +99,20 @@ bool LineReader::nextLineFromMoreInput(std::string_view& line) {
   return true;
 }
 
-// A line longer than the limit: what is held of it is dropped, the rest is read past,
-// block by block, up to its line feed or the end of the input, and it is delivered empty.
-bool LineReader::readPastLongLine(std::string_view& line) {
+// A line longer than the limit, delivered empty.
+bool LineReader::deliverLongLine(std::string_view& line) {
+  searched_ = 0;
+  findNul(cursor_);
+  line = std::string_view();
+  lineHasNul_ = false;
+  lineTooLong_ = true;
+  ++lineNumber_;
+  return true;
+}
+
+// Reads past the rest of a long line, block by block, up to its line feed or the end of
+// the input; false on a read error.
+bool LineReader::finishReadingPast() {
   for (;;) {
     const char* stop = findByte(cursor_, end_, '\n');
     if (stop != end_) {
@@ -103,12 +126,8 @@ bool LineReader::readPastLongLine(std::string_view& line) {
     }
     if (!refill()) return false;
   }
-  searched_ = 0;
+  readingPast_ = false;
   findNul(cursor_);
-  line = std::string_view();
-  lineHasNul_ = false;
-  lineTooLong_ = true;
-  ++lineNumber_;
   return true;
 }
 
@@ -117,17 +136,21 @@ bool LineReader::readPastLongLine(std::string_view& line) {
 bool LineReader::refill() {
   std::size_t kept = static_cast<std::size_t>(end_ - cursor_);
   std::size_t nulAt = static_cast<std::size_t>(nul_ - cursor_);  // kept when none is kept
-  if (kept == buffer_.size()) {
-    std::vector<char> larger(
-        std::max(buffer_.size() + 1, std::min(buffer_.size() * 2, lineLimit_ + 1)));
-    std::memcpy(larger.data(), cursor_, kept);
-    buffer_.swap(larger);
-  } else if (kept > 0 && cursor_ != buffer_.data()) {
-    std::memmove(buffer_.data(), cursor_, kept);
+  if (kept == bufferSize_) {
+    // The whole buffer is the line: it stands at its front, where realloc keeps it.
+    std::size_t larger = bufferSize_ * 2 >= lineLimit_ ? lineLimit_ + 1 : bufferSize_ * 2;
+    larger = std::max(larger, bufferSize_ + 1);
+    char* grown = static_cast<char*>(std::realloc(buffer_.get(), larger));
+    if (!grown) throw std::bad_alloc();
+    buffer_.release();
+    buffer_.reset(grown);
+    bufferSize_ = larger;
+  } else if (kept > 0 && cursor_ != buffer_.get()) {
+    std::memmove(buffer_.get(), cursor_, kept);
   }
-  char* fresh = buffer_.data() + kept;
-  cursor_ = buffer_.data();
-  std::size_t got = std::fread(fresh, 1, buffer_.size() - kept, file_);
+  char* fresh = buffer_.get() + kept;
+  cursor_ = buffer_.get();
+  std::size_t got = std::fread(fresh, 1, bufferSize_ - kept, file_);
   end_ = fresh + got;
   if (std::ferror(file_)) {
     // A read error is not the end of the input: what follows is unknown, so the

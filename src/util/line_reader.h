@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,14 +87,21 @@ class LineReader {
     return true;
   }
   bool nextLineFromMoreInput(std::string_view& line);
-  bool readPastLongLine(std::string_view& line);
+  bool deliverLongLine(std::string_view& line);
+  bool finishReadingPast();
   bool refill();
   void endAtControlZ(const char* from);
   void findNul(const char* from);
 
   std::FILE* file_ = nullptr;
   std::size_t lineLimit_ = kLineLimit;
-  std::vector<char> buffer_;
+  // Grown by realloc, which may move a large block without copying it: a line near the
+  // limit costs the limit once, not twice while it is copied.
+  struct Free {
+    void operator()(char* bytes) const { std::free(bytes); }
+  };
+  std::unique_ptr<char, Free> buffer_;
+  std::size_t bufferSize_ = 0;
   const char* cursor_ = nullptr;  // first unread byte
   const char* end_ = nullptr;     // end of the bytes read so far
   bool exhausted_ = false;        // no more bytes will come
@@ -100,6 +109,7 @@ class LineReader {
   const char* nul_ = nullptr;     // the first NUL byte from the cursor on, or end_
   bool lineHasNul_ = false;
   bool lineTooLong_ = false;
+  bool readingPast_ = false;  // the rest of a long line is still to be read past
   bool lastLineUnended_ = false;
   std::size_t lineNumber_ = 0;
   std::string error_;

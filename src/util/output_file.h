@@ -33,6 +33,9 @@ class OutputFile {
   /// Closes the file; false when closing reports a failure. Closing twice is harmless.
   bool close();
 
+  /// The system's descriptor of the open file; -1 when none is open.
+  int descriptor() const { return fd_; }
+
  private:
   int fd_ = -1;
 };

@@ -27,6 +27,8 @@ class Reporter {
   Diagnostic& warning(std::string_view code, std::string text, std::size_t line = 0) {
     return add(Diagnostic::Kind::warning, code, std::move(text), line);
   }
+  /// Adds `diagnostic` as it stands, with the faults noted since the message before.
+  Diagnostic& add(Diagnostic diagnostic);
   /// As add, about the file `file` (a map, a listing, the command file).
   Diagnostic& addAbout(std::string file, Diagnostic::Kind kind, std::string_view code,
                        std::string text);

@@ -3,6 +3,10 @@
 #include <fcntl.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <random>
 #include <cerrno>
 #include <cwctype>
 #include <string>
@@ -66,11 +70,70 @@ bool isPlatformHelp(std::string_view argument) {
 
 namespace {
 
-// A name for a new file beside `target`, unlike the `attempt` names before it.
-std::string nameBeside(const std::string& target, unsigned attempt, long process) {
+// note [names beside a command file]
+// The new file that becomes the command file is made beside it, named after it so that
+// a file left by a run killed outright (which no handler sees) tells what it was: a dot,
+// the command file's name, a random part and ".tmp". It is made only where no file is,
+// and a name taken is tried again with another random part, so no leftover blocks a
+// later run. A name too long for the file system (the command file's own name may be as
+// long as it allows) is cut, at a character, to no longer than the command file's.
+constexpr std::size_t kRandomLength = 8;
+constexpr std::size_t kLongestFileName = 255;
+
+// Eight letters and digits, unlike those of another process or an earlier attempt.
+std::string randomPart() {
+  static std::atomic<uint64_t> counter{0};
+  static const uint64_t seed = [] {
+    std::random_device device;
+    uint64_t time = static_cast<uint64_t>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+    return (uint64_t{device()} << 32 ^ device()) ^ time * 0x9E3779B97F4A7C15u;
+  }();
+  // splitmix64 of the seed and the count: every attempt of the process differs.
+  uint64_t x = seed + 0x9E3779B97F4A7C15u * (++counter);
+  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9u;
+  x = (x ^ (x >> 27)) * 0x94D049BB133111EBu;
+  x ^= x >> 31;
+  std::string part;
+  for (std::size_t i = 0; i < kRandomLength; ++i, x /= 36) {
+    part += "0123456789abcdefghijklmnopqrstuvwxyz"[x % 36];
+  }
+  return part;
+}
+
+// `name` cut to at most `most` bytes, short of a character of UTF-8 that would be split.
+std::string cutAtCharacter(std::string_view name, std::size_t most) {
+  if (name.size() <= most) return std::string(name);
+  std::size_t end = most;
+  while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) --end;
+  return std::string(name.substr(0, end));
+}
+
+// A name for a new file beside `target`: in full, or `cut` to fit the command file's.
+std::string nameBeside(const std::string& target, bool cut) {
   std::size_t start = fileNameStart(target);
-  return target.substr(0, start) + "." + target.substr(start) + "." + std::to_string(process) +
-         "-" + std::to_string(attempt) + ".tmp";
+  std::string_view file = std::string_view(target).substr(start);
+  const std::size_t extra = 1 + 1 + kRandomLength + 4;  // ".", ".", the random part, ".tmp"
+  std::size_t most = cut ? (file.size() > extra ? file.size() - extra : 0)
+                         : kLongestFileName - extra;
+  return target.substr(0, start) + "." + cutAtCharacter(file, most) + "." + randomPart() + ".tmp";
+}
+
+// Makes a new file by `create`, which makes a file only where none is, under a name
+// beside `target`; its descriptor, or -1 (errno tells why).
+template <class Create>
+int createNewBeside(const std::string& target, std::string& name, Create create) {
+  bool cut = false;
+  for (unsigned attempt = 0;; ++attempt) {
+    name = nameBeside(target, cut);
+    int descriptor = create(name);
+    if (descriptor >= 0 || attempt == 100) return descriptor;
+    if (errno == ENAMETOOLONG && !cut) {
+      cut = true;
+    } else if (errno != EEXIST) {
+      return descriptor;
+    }
+  }
 }
 
 }  // namespace
@@ -88,12 +151,10 @@ int createForWriting(const std::string& name) {
 }
 
 int createBeside(const std::string& target, std::string& name) {
-  for (unsigned attempt = 0;; ++attempt) {
-    name = nameBeside(target, attempt, _getpid());
-    int descriptor = _wopen(pathOf(name).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_TEXT,
-                            _S_IREAD | _S_IWRITE);
-    if (descriptor >= 0 || errno != EEXIST || attempt == 1000) return descriptor;
-  }
+  return createNewBeside(target, name, [](const std::string& candidate) {
+    return _wopen(pathOf(candidate).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_TEXT,
+                  _S_IREAD | _S_IWRITE);
+  });
 }
 
 bool canWrite(const std::string& name) {
@@ -143,12 +204,10 @@ int createForWriting(const std::string& name) {
 }
 
 int createBeside(const std::string& target, std::string& name) {
-  for (unsigned attempt = 0;; ++attempt) {
-    name = nameBeside(target, attempt, static_cast<long>(getpid()));
+  return createNewBeside(target, name, [](const std::string& candidate) {
     // Made as any new file is made: the permissions the user's umask leaves.
-    int descriptor = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (descriptor >= 0 || errno != EEXIST || attempt == 1000) return descriptor;
-  }
+    return ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  });
 }
 
 bool canWrite(const std::string& name) {
@@ -163,9 +222,15 @@ std::size_t nameCount(const std::string& name) {
   return ::stat(name.c_str(), &status) == 0 && status.st_nlink > 0 ? status.st_nlink : 1;
 }
 
+// The owner and group first: a change of owner may clear the permission bits. Only
+// the super-user may give a file to another user: for anyone else the file stays theirs.
 bool copyPermissions(int descriptor, const std::string& model) {
   struct stat status {};
-  return ::stat(model.c_str(), &status) == 0 && ::fchmod(descriptor, status.st_mode & 07777) == 0;
+  if (::stat(model.c_str(), &status) != 0) return false;
+  if (::fchown(descriptor, status.st_uid, status.st_gid) != 0) {
+    (void)!::fchown(descriptor, static_cast<uid_t>(-1), status.st_gid);
+  }
+  return ::fchmod(descriptor, status.st_mode & 07777) == 0;
 }
 
 bool replaceFile(const std::string& from, const std::string& to) {

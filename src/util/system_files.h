@@ -35,8 +35,9 @@ std::FILE* openForReading(const std::string& name);
 int createForWriting(const std::string& name);
 
 /// Creates a new file for writing in the folder of `target`, named after it with a
-/// part of its own, never over another file; its descriptor, or -1 (errno tells why),
-/// and its name in `name`. Text mode on Windows, as createForWriting.
+/// random part of its own, never over another file; its descriptor, or -1 (errno tells
+/// why), and its name in `name`. See note [names beside a command file] in
+/// system_files.cc. Text mode on Windows, as createForWriting.
 int createBeside(const std::string& target, std::string& name);
 
 /// True when the existing file `name` can be opened for writing (errno tells why not);
@@ -46,8 +47,9 @@ bool canWrite(const std::string& name);
 /// How many names (hard links) the existing file `name` has; 1 where it cannot be told.
 std::size_t nameCount(const std::string& name);
 
-/// Gives the file of `descriptor` the permissions of the file `model`, where the system
-/// has such permissions; false when it cannot.
+/// Gives the file of `descriptor` the permissions of the file `model`, and its owner and
+/// group where the process may, where the system has such permissions; false when it
+/// cannot give the permissions.
 bool copyPermissions(int descriptor, const std::string& model);
 
 /// Puts the file `from` in the place of `to`, replacing it in one step; false when it
