@@ -15,7 +15,10 @@
 #include "tool_run.h"
 
 #ifndef _WIN32
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace torvane {
@@ -79,6 +82,147 @@ TEST(DriverRunTest, NamesOutsideAscii) {
     EXPECT_NE(std::string::npos, dvk.find("\nLOAD " + name + ".ihx\n")) << dvk;
   }
 }
+
+// Every name the system takes for a command file works: the new file beside it never
+// has a longer name than the system allows, written anew and replacing an old one.
+TEST(DriverRunTest, LongestNamesOfCommandFiles) {
+  std::string cjk;
+  for (int i = 0; i < 81; ++i) cjk += u8"\u65e5";  // 243 bytes, 81 characters
+  const std::string kNames[] = {std::string(251, 'a') + ".dvk", cjk + ".dvk"};
+  fs::path dir = scratchDirectory();
+  writeFile(dir / "prog.cdb", "M:x\n");
+  for (const std::string& name : kNames) {
+    SCOPED_TRACE(name.size());
+    for (int run = 0; run < 2; ++run) {
+      ToolRun written = runTool(dir, "-o \"" + name + "\" prog.cdb");
+      EXPECT_EQ(0, written.exitCode) << written.err;
+      EXPECT_EQ(0u, readOutput(dir / fs::u8path(name)).find(kHeader + "FILE x\n"));
+    }
+  }
+  std::size_t files = 0;
+  for (const auto& entry : fs::directory_iterator(dir)) files += entry.is_regular_file();
+  EXPECT_EQ(3u, files) << listing(dir);
+}
+
+// Written to standard output, the command file goes there whole, and the banner and
+// every message to standard error; no file is made.
+TEST(DriverRunTest, CommandFileOnStandardOutput) {
+  fs::path dir = scratchDirectory();
+  writeFile(dir / "prog.cdb", "M:x\nS:Lm.f$i$1_0$1({1}SC:S),B,1,2\n");
+  ToolRun run = runTool(dir, "-o - prog.cdb");
+  EXPECT_EQ(0, run.exitCode);
+  EXPECT_EQ(0u, fromPlatformText(run.out).find(kHeader + "FILE x\n"));
+  EXPECT_EQ(kBanner + kMissingBp, fromPlatformText(run.err));
+  EXPECT_EQ("prog.cdb ", listing(dir));
+}
+
+#ifndef _WIN32
+// A signal that stops the program while it writes over a good command file leaves that
+// file as it was and no other file, and stops the program as it stops any other.
+TEST(DriverRunTest, StopSignalsLeaveNoFile) {
+  fs::path dir = scratchDirectory();
+  writeFile(dir / "small.cdb", "M:prog\n");
+  ASSERT_EQ(0, runTool(dir, "-o prog.dvk small.cdb").exitCode);
+  fs::remove(dir / "small.cdb");
+  const std::string before = readFile(dir / "prog.dvk");
+  std::string large;
+  for (int i = 0; i < 400000; ++i) {
+    std::string name = "s" + std::to_string(i);
+    large += "S:G$" + name + "$0$0({1}SC:U),E,0,0\nL:G$" + name + "$0$0:" + std::to_string(i % 99) + "\n";
+  }
+  writeFile(dir / "prog.cdb", large);
+  for (int stop : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+    SCOPED_TRACE(stop);
+    pid_t child = fork();
+    if (child == 0) {
+      if (chdir(dir.c_str()) != 0) _exit(99);
+      execl(TORVANE_BINARY, TORVANE_BINARY, "-q", "prog.cdb", static_cast<char*>(nullptr));
+      _exit(98);
+    }
+    ASSERT_GT(child, 0);
+    // The signal comes once the new file is there: while the program writes it.
+    bool writing = false;
+    for (int wait = 0; wait < 20000 && !writing; ++wait) {
+      for (const auto& entry : fs::directory_iterator(dir)) {
+        if (entry.path().extension() == ".tmp") writing = true;
+      }
+      if (!writing) usleep(500);
+    }
+    EXPECT_TRUE(writing);
+    kill(child, stop);
+    int status = 0;
+    ASSERT_EQ(child, waitpid(child, &status, 0));
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == stop) << status;
+    EXPECT_TRUE(before == readFile(dir / "prog.dvk"));
+    EXPECT_EQ("prog.cdb prog.dvk ", listing(dir));
+  }
+}
+
+// A symbolic link that leads to no file yet stays a link, and the file it names is made.
+TEST(DriverRunTest, DanglingLinkStaysALink) {
+  fs::path dir = scratchDirectory();
+  writeFile(dir / "prog.cdb", "M:x\n");
+  fs::create_directories(dir / "out");
+  fs::create_symlink("out/target.dvk", dir / "link.dvk");
+  ASSERT_EQ(0, runTool(dir, "-o link.dvk prog.cdb").exitCode);
+  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir / "link.dvk")));
+  EXPECT_EQ(0u, readFile(dir / "out" / "target.dvk").find(kHeader + "FILE x\n"));
+  std::vector<std::string> names;
+  for (const fs::path& folder : {dir, dir / "out"}) {
+    for (const auto& entry : fs::directory_iterator(folder)) {
+      names.push_back(entry.path().filename().string());
+    }
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ((std::vector<std::string>{"link.dvk", "out", "prog.cdb", "target.dvk"}), names);
+}
+
+// Replaced by the super-user, a command file stays its owner's.
+TEST(DriverRunTest, ReplacedFileKeepsItsOwner) {
+  if (geteuid() != 0) GTEST_SKIP() << "only the super-user may give a file to another user";
+  fs::path dir = scratchDirectory();
+  writeFile(dir / "prog.cdb", "M:x\n");
+  writeFile(dir / "prog.dvk", "CLEARLINEINFO Y\n");
+  ASSERT_EQ(0, chown((dir / "prog.dvk").c_str(), 4321, 4322));
+  ASSERT_EQ(0, runTool(dir, "prog.cdb").exitCode);
+  struct stat status {};
+  ASSERT_EQ(0, stat((dir / "prog.dvk").c_str(), &status));
+  EXPECT_EQ(4321u, status.st_uid);
+  EXPECT_EQ(4322u, status.st_gid);
+  EXPECT_EQ(0u, readFile(dir / "prog.dvk").find(kHeader + "FILE x\n"));
+}
+
+// Endless inputs end, under a limit on memory far below what reading them whole would
+// take: zeros as the input are no CDB file at their first bytes, and as the map a line
+// longer than any map has.
+TEST(DriverRunTest, EndlessInputsEndInBoundedMemory) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "needs a shell's limit on memory, which the sanitizers' own mappings exceed";
+#else
+  fs::path dir = scratchDirectory();
+  writeFile(dir / "prog.cdb", "M:x\n");
+  struct Row {
+    const char* arguments;
+    int exitCode;
+    const char* err;
+  };
+  const Row rows[] = {
+      {"/dev/zero", 3, "/dev/zero is not a CDB file; nothing was written\n"},
+      {"--map /dev/zero prog.cdb", 1, "/dev/zero:1: error: line longer than 64 MiB\n"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.arguments);
+    std::string command = "cd '" + dir.string() + "' && ulimit -v 200000 && '" TORVANE_BINARY
+                          "' -q " + r.arguments + " >out.txt 2>err.txt";
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(r.exitCode, WEXITSTATUS(status));
+    EXPECT_EQ(r.err, readFile(dir / "err.txt"));
+  }
+  EXPECT_EQ("err.txt out.txt prog.cdb ", listing(dir));
+#endif
+}
+#endif
 
 struct OptionRow {
   const char* arguments;
@@ -506,8 +650,8 @@ TEST(DriverRunTest, FailedWriteKeepsThePreviousCommandFile) {
   std::string large;
   for (int i = 1; i <= 2000; ++i) large += "L:C$prog.c$" + std::to_string(i) + "$0$0:10\n";
   writeFile(dir / "prog.cdb", large);
-  // Ignored, the signal of a file grown past its limit lets the write fail instead.
-  std::string command = "cd '" + dir.string() + "' && trap '' XFSZ && ulimit -f 1 && '" TORVANE_BINARY
+  // The program ignores the signal of a file grown past its limit: the write fails.
+  std::string command = "cd '" + dir.string() + "' && ulimit -f 1 && '" TORVANE_BINARY
                         "' -q prog.cdb >out.txt 2>err.txt";
   int status = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(status));
