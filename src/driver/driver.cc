@@ -39,6 +39,20 @@ const char* const kUsage[] = {
     "Finally run Drevik, and PLAY file.dvk to load the symbols and code.",
 };
 
+const char* const kExitStatus[] = {
+    "",
+    "Exit status:",
+    "  0  converted (warnings change it only with --fatal-warnings)",
+    "  1  no file named, a bad option, or an input, map or listings folder that",
+    "     cannot be used (a line longer than 64 MiB makes a map none)",
+    "  2  the command file cannot be written, or would replace a file that is not",
+    "     one (the input, the map, the image, a source)",
+    "  3  a record rejected (a line longer than 64 MiB too) or not written, a",
+    "     warning made fatal, no CDB file, a read error, or no memory",
+    "Stopped by a signal, it removes its unfinished new file; the old command",
+    "file stays.",
+};
+
 // Everything the program prints goes through here, flushed at once.
 void print(std::FILE* to, std::string_view text) {
   std::fwrite(text.data(), 1, text.size(), to);
@@ -64,6 +78,7 @@ ExitCode answer(const Request& request) {
   if (request.action == Action::help) {
     for (const char* line : kUsage) say(line);
     for (const std::string& line : optionHelpLines()) say(line);
+    for (const char* line : kExitStatus) say(line);
     // Only a build whose packager gave an address says where to report problems.
     if (!std::string_view(TORVANE_BUG_REPORT_URL).empty()) {
       say("");

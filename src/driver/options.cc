@@ -17,17 +17,20 @@ void Request::decide(Action chosen, std::string_view at, const char* lacking) {
 namespace {
 
 const std::vector<Option> kOptions = {
-    {"-o", "--output", "FILE", "file name", "write the command file to FILE (default: file.dvk beside file.cdb)",
+    {"-o", "--output", "FILE", "file name", "write the command file to FILE (default: file.dvk beside file.cdb),\n"
+     "replaced whole; - writes it to standard output",
      [](Request& r, const char* value) { r.outputName = value; }},
     {"-i", "--image", "FILE", "file name", "name FILE as the image to load (default: file.ihx beside file.cdb)",
      [](Request& r, const char* value) { r.imageName = value; }},
     {"-m", "--map", "FILE", "file name",
      "check the addresses against the linker map FILE of the same link,\n"
-     "and take the frame pointer bp from it where no record gives it",
+     "place the globals it lists that no record places, and take the\n"
+     "frame pointer bp from it where no record gives it",
      [](Request& r, const char* value) { r.mapName = value; }},
     {nullptr, "--listings", "DIR", "folder name",
      "take the addresses of bit variables from the relocated listings\n"
-     "(MODULE.rst) in DIR, of the same build",
+     "(MODULE.rst) in DIR, of the same build; given again, the folders\n"
+     "are searched in order",
      [](Request& r, const char* value) { r.listings.push_back(value); }},
     {"-k", "--keep-going", nullptr, nullptr,
      "skip a record that cannot be converted, say so, and convert the rest",
@@ -35,7 +38,7 @@ const std::vector<Option> kOptions = {
     {nullptr, "--fatal-warnings", nullptr, nullptr,
      "end with status 3 after any warning, once the command file is complete",
      [](Request& r, const char*) { r.fatalWarnings = true; }},
-    {"-q", "--quiet", nullptr, nullptr, "print no banner: only the messages, if any",
+    {"-q", "--quiet", nullptr, nullptr, "print no banner and no notes: only warnings and errors, if any",
      [](Request& r, const char*) { r.quiet = true; }},
     {"-h", "--help", nullptr, nullptr, "show this text and exit",
      [](Request& r, const char*) { r.decide(Request::Action::help); }},
