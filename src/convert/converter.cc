@@ -34,9 +34,10 @@ void warnOfUnlinkedFunctions(const Program& program, Reporter& diagnostics) {
     if (!f.address.follows()) ++unlinked;
   }
   if (unlinked == 0) return;
-  diagnostics.warning(code::kUnlinkedFunctions, std::to_string(unlinked) + " of " + std::to_string(functions) +
-                      " functions have no code address; convert the CDB file of the linked"
-                      " program");
+  diagnostics.warning(code::kUnlinkedFunctions,
+                      std::to_string(unlinked) + " of " + std::to_string(functions) +
+                          " functions have no code address; convert the CDB file of the linked"
+                          " program");
 }
 
 // What the map gives of the frame pointer: nothing unless it is this link's map.
@@ -57,10 +58,11 @@ FramePointerInMap framePointerInMap(const ConvertOptions& options, const MapVerd
   return bp;
 }
 
-// What the build's other outputs say of the program read.
+// What the build's other outputs say of the program read, and what writing it found.
 struct Witnesses {
   std::optional<MapVerdict> map;
   WitnessReport others;
+  EmissionResult written;
 };
 
 // Everything between the header and the LOAD line: the records read, the lines of
@@ -87,8 +89,10 @@ Outcome readAndWrite(LineReader& input, const ConvertOptions& options, Program& 
   result.symbolsPlacedByMap = witnesses.others.placedByMap;
   result.symbolsPlacedByListings = witnesses.others.placedByListings;
   FramePointerInMap bp = framePointerInMap(options, verdict);
-  EmissionResult written = writeSections(program, out, diagnostics, bp, options.keepGoing);
+  EmissionResult& written = witnesses.written;
+  written = writeSections(program, out, diagnostics, bp, options.keepGoing);
   result.symbolsWithoutAddress = written.withoutAddress;
+  noteBitsWithoutAddress(program, options, written, witnesses.others);
   if (!written.allWritten && !options.keepGoing) return Outcome::unwritten;
   return read.skipped + written.leftOut > 0 ? Outcome::skipped : Outcome::complete;
 }

@@ -136,8 +136,14 @@ bool Emission::write(const FunctionRecord& function, uint32_t&) {
 }
 
 bool Emission::write(const SymbolRecord& symbol, uint32_t&) {
+  bool placed = !program_.hasLinkRecords || isPlaced(symbol);
+  // A bit variable is counted once, by the first record of its identity.
+  if (!placed && symbol.addressSpace == kBitSpace &&
+      program_.symbols.find(symbol.identity()) == &symbol) {
+    ++result_.bitsWithoutAddress;
+  }
   if (!enterScopeOf(symbol)) return false;
-  if (program_.hasLinkRecords && !isPlaced(symbol)) {
+  if (!placed) {
     out_.noAddressNote(symbol.name);
     ++result_.withoutAddress;
   } else {
@@ -394,7 +400,7 @@ EmissionResult Emission::run(const FramePointerInMap& bp) {
   out_.section("Functions");
   if (!writeEach(program_.functions)) return result_;
   out_.section("Symbols");
-  writeEach(program_.symbols);
+  result_.everySymbolCome = writeEach(program_.symbols);
   return result_;
 }
 

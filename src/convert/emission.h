@@ -26,6 +26,10 @@ struct EmissionResult {
   std::size_t leftOut = 0;  ///< records left out, as asked
   /// Symbol records of a linked program that nothing placed, written as a note.
   std::size_t withoutAddress = 0;
+  /// The bit variables among the symbols of a linked program that nothing placed, each
+  /// identity once; counted only where every symbol record was come to.
+  std::size_t bitsWithoutAddress = 0;
+  bool everySymbolCome = false;  ///< the pass came to every symbol record
 };
 
 /// Writes the file scopes and line addresses of reading, in reading order: all of the

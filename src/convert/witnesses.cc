@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "cdb/field_scanner.h"
+#include "convert/emission.h"
 #include "convert/map_check.h"
 #include "image/program_image.h"
 #include "listing/relocated_listing.h"
@@ -188,6 +189,17 @@ void bindFromMap(Program& program, const LinkerMap& map, WitnessReport& report) 
   }
 }
 
+// The bit variables of a linked program still without an address, each identity once.
+std::size_t unboundBitVariables(const Program& program) {
+  if (!program.hasLinkRecords) return 0;
+  std::size_t count = 0;
+  for (const SymbolRecord& s : program.symbols) {
+    if (s.addressSpace != kBitSpace || s.onStack || s.address.follows()) continue;
+    if (program.symbols.find(s.identity()) == &s) ++count;
+  }
+  return count;
+}
+
 // Where the listings lie though none were named: the folder of the first module's
 // listing that is found.
 std::string listingsAnywhere(const Program& program, const ConvertOptions& options) {
@@ -198,16 +210,6 @@ std::string listingsAnywhere(const Program& program, const ConvertOptions& optio
   return {};
 }
 
-// The bit variables still without an address, each identity once.
-std::size_t unboundBitVariables(const Program& program) {
-  std::size_t count = 0;
-  for (const SymbolRecord& s : program.symbols) {
-    if (s.addressSpace != kBitSpace || s.onStack || s.address.follows()) continue;
-    if (program.symbols.find(s.identity()) == &s) ++count;
-  }
-  return count;
-}
-
 }  // namespace
 
 WitnessReport bindFromWitnesses(Program& program, const ConvertOptions& options,
@@ -215,11 +217,18 @@ WitnessReport bindFromWitnesses(Program& program, const ConvertOptions& options,
   WitnessReport report;
   if (options.readListing) bindFromListings(program, options, report);
   if (verdict && verdict->trusted()) bindFromMap(program, *options.map, report);
-  if (program.hasLinkRecords) report.unboundBits = unboundBitVariables(program);
-  if (report.unboundBits > 0 && !options.readListing && options.findListing) {
+  return report;
+}
+
+void noteBitsWithoutAddress(const Program& program, const ConvertOptions& options,
+                            const EmissionResult& written, WitnessReport& report) {
+  // The emission counted them as it wrote their notes, unless it stopped short.
+  std::size_t bits = written.everySymbolCome ? written.bitsWithoutAddress
+                                             : unboundBitVariables(program);
+  report.unboundBits = bits;
+  if (bits > 0 && !options.readListing && options.findListing) {
     report.listingsFound = listingsAnywhere(program, options);
   }
-  return report;
 }
 
 void warnOfWitnesses(const WitnessReport& report, const ConvertOptions& options,

@@ -10,6 +10,7 @@ namespace torvane {
 class Reporter;
 class LinkerMap;
 class Program;
+struct EmissionResult;
 struct ConvertOptions;
 struct MapVerdict;
 
@@ -34,6 +35,11 @@ struct WitnessReport {
 /// witnesses.cc.
 [[nodiscard]] WitnessReport bindFromWitnesses(Program& program, const ConvertOptions& options,
                                               const MapVerdict* verdict);
+
+/// Notes in `report` how many bit variables stay without an address (the emission
+/// counts them as it writes), and where their listings lie though none were named.
+void noteBitsWithoutAddress(const Program& program, const ConvertOptions& options,
+                            const EmissionResult& written, WitnessReport& report);
 
 /// The warnings of `report`: listings of another build, and bit variables still without
 /// an address in a linked program.
