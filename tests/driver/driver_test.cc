@@ -15,6 +15,7 @@
 #include "tool_run.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -118,19 +119,19 @@ TEST(DriverRunTest, CommandFileOnStandardOutput) {
 
 #ifndef _WIN32
 // A signal that stops the program while it writes over a good command file leaves that
-// file as it was and no other file, and stops the program as it stops any other.
+// file as it was and no other file, and stops the program as it stops any other. The
+// input comes through a pipe that the test holds open, so that the program is still
+// converting when the signal comes, however fast it is.
 TEST(DriverRunTest, StopSignalsLeaveNoFile) {
   fs::path dir = scratchDirectory();
   writeFile(dir / "small.cdb", "M:prog\n");
   ASSERT_EQ(0, runTool(dir, "-o prog.dvk small.cdb").exitCode);
   fs::remove(dir / "small.cdb");
   const std::string before = readFile(dir / "prog.dvk");
-  std::string large;
-  for (int i = 0; i < 400000; ++i) {
-    std::string name = "s" + std::to_string(i);
-    large += "S:G$" + name + "$0$0({1}SC:U),E,0,0\nL:G$" + name + "$0$0:" + std::to_string(i % 99) + "\n";
-  }
-  writeFile(dir / "prog.cdb", large);
+  ASSERT_EQ(0, mkfifo((dir / "prog.cdb").c_str(), 0600));
+  std::string records;
+  // More than the program reads at once: it has begun, and waits for the rest.
+  for (int i = 0; i < 40000; ++i) records += "S:G$s" + std::to_string(i) + "$0$0({1}SC:U),E,0,0\n";
   for (int stop : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
     SCOPED_TRACE(stop);
     pid_t child = fork();
@@ -140,7 +141,10 @@ TEST(DriverRunTest, StopSignalsLeaveNoFile) {
       _exit(98);
     }
     ASSERT_GT(child, 0);
-    // The signal comes once the new file is there: while the program writes it.
+    int input = open((dir / "prog.cdb").c_str(), O_WRONLY);
+    ASSERT_GE(input, 0);
+    ASSERT_EQ(static_cast<ssize_t>(records.size()), write(input, records.data(), records.size()));
+    // The signal comes once the new file is there, while the program waits for more.
     bool writing = false;
     for (int wait = 0; wait < 20000 && !writing; ++wait) {
       for (const auto& entry : fs::directory_iterator(dir)) {
@@ -152,6 +156,7 @@ TEST(DriverRunTest, StopSignalsLeaveNoFile) {
     kill(child, stop);
     int status = 0;
     ASSERT_EQ(child, waitpid(child, &status, 0));
+    close(input);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == stop) << status;
     EXPECT_TRUE(before == readFile(dir / "prog.dvk"));
     EXPECT_EQ("prog.cdb prog.dvk ", listing(dir));
