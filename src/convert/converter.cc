@@ -25,13 +25,18 @@ namespace torvane {
 
 namespace {
 
-// Functions no link record gave a start address: the file is of an unlinked module.
-void warnOfUnlinkedFunctions(const Program& program, Reporter& diagnostics) {
-  std::size_t functions = 0;
-  std::size_t unlinked = 0;
-  for (const FunctionRecord& f : program.functions) {
-    ++functions;
-    if (!f.address.follows()) ++unlinked;
+// Functions no link record gave a start address: the file is of an unlinked module. The
+// emission counted them as it wrote them, unless it stopped short of some.
+void warnOfUnlinkedFunctions(const Program& program, const EmissionResult& written,
+                             Reporter& diagnostics) {
+  std::size_t functions = written.functions;
+  std::size_t unlinked = written.functionsUnlinked;
+  if (!written.everyFunctionCome) {
+    functions = unlinked = 0;
+    for (const FunctionRecord& f : program.functions) {
+      ++functions;
+      if (!f.address.follows()) ++unlinked;
+    }
   }
   if (unlinked == 0) return;
   diagnostics.warning(code::kUnlinkedFunctions,
@@ -107,7 +112,7 @@ void report(Outcome outcome, const LineReader& input, const Program& program,
     return;
   }
   if (outcome != Outcome::rejected) {
-    warnOfUnlinkedFunctions(program, diagnostics);
+    warnOfUnlinkedFunctions(program, witnesses.written, diagnostics);
     if (witnesses.map) warnOfMap(*witnesses.map, options, diagnostics);
     warnOfWitnesses(witnesses.others, options, diagnostics);
   }

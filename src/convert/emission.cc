@@ -115,6 +115,8 @@ bool Emission::write(const ModuleRecord& module, uint32_t&) {
 }
 
 bool Emission::write(const FunctionRecord& function, uint32_t&) {
+  ++result_.functions;
+  if (!function.address.follows()) ++result_.functionsUnlinked;
   out_.enterFunction("");
   std::string_view home;
   switch (function.scope) {
@@ -262,12 +264,12 @@ const StructRecord* Emission::writeWithWhatItNeeds(const StructRecord& structure
     }
     const SymbolRecord& member = *top.member;
     ++top.member;
-    if (member.structTag.empty()) continue;
+    if (member.structTag().empty()) continue;
 
-    const StructRecord* used = structureNamed(member.structTag, from->scopeName);
+    const StructRecord* used = structureNamed(member.structTag(), from->scopeName);
     if (!used) {
       diagnostics_.fault("Undefined datatype ",
-                         std::string(member.structTag) + " in struct " + std::string(from->name));
+                         std::string(member.structTag()) + " in struct " + std::string(from->name));
       return from;
     }
     if (has(*used, kWritten)) continue;
@@ -303,7 +305,7 @@ void Emission::leaveOutUnwritableStructures() {
     const SymbolRecord* undefined = nullptr;
     const SymbolRecord* needsLeftOut = nullptr;
     for (const SymbolRecord& member : s.members) {
-      if (member.structTag.empty()) continue;
+      if (member.structTag().empty()) continue;
       const StructRecord* first = firstOfTag(member, s);
       if (!first) {
         undefined = &member;
@@ -314,13 +316,13 @@ void Emission::leaveOutUnwritableStructures() {
     std::string name = quoted(s.name);
     if (undefined) {
       diagnostics_.fault("Undefined datatype ",
-                         std::string(undefined->structTag) + " in struct " + name);
+                         std::string(undefined->structTag()) + " in struct " + name);
       diagnostics_.warning(code::kRecordLeftOut,
                            "structure " + name + " was left out from where it failed", s.line);
     } else {
       diagnostics_.warning(code::kStructureLeftOut,
                            "structure " + name + " was left out: it refers to structure " +
-                               quoted(needsLeftOut->structTag) + ", which was left out",
+                               quoted(needsLeftOut->structTag()) + ", which was left out",
                            s.line);
     }
   }
@@ -332,7 +334,7 @@ Emission::Referrals Emission::settleStructuresLeftOut() {
   std::vector<const StructRecord*> newlyLeftOut;
   for (const StructRecord& s : structures) {
     for (const SymbolRecord& member : s.members) {
-      if (member.structTag.empty()) continue;
+      if (member.structTag().empty()) continue;
       if (const StructRecord* first = firstOfTag(member, s)) {
         referred[first].referrers.push_back(&s);
       } else if (!has(s, kLeftOut)) {
@@ -361,7 +363,7 @@ Emission::Referrals Emission::settleStructuresLeftOut() {
 
 const StructRecord* Emission::firstOfTag(const SymbolRecord& member,
                                          const StructRecord& from) const {
-  return program_.structures.find({member.structTag, '\0', from.scopeName, 0, 0});
+  return program_.structures.find({member.structTag(), '\0', from.scopeName, 0, 0});
 }
 
 // The debugger resolves stack-relative symbols through the frame pointer register,
@@ -398,7 +400,8 @@ EmissionResult Emission::run(const FramePointerInMap& bp) {
   if (!writeEach(program_.structures)) return result_;
   if (program_.usesStackRelative) defineFramePointer(bp);
   out_.section("Functions");
-  if (!writeEach(program_.functions)) return result_;
+  result_.everyFunctionCome = writeEach(program_.functions);
+  if (!result_.everyFunctionCome) return result_;
   out_.section("Symbols");
   result_.everySymbolCome = writeEach(program_.symbols);
   return result_;

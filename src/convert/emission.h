@@ -30,6 +30,9 @@ struct EmissionResult {
   /// identity once; counted only where every symbol record was come to.
   std::size_t bitsWithoutAddress = 0;
   bool everySymbolCome = false;  ///< the pass came to every symbol record
+  std::size_t functions = 0;          ///< function records come to
+  std::size_t functionsUnlinked = 0;  ///< of those, the ones no link record gave a start
+  bool everyFunctionCome = false;     ///< the pass came to every function record
 };
 
 /// Writes the file scopes and line addresses of reading, in reading order: all of the

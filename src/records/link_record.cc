@@ -96,7 +96,8 @@ bool LinkRecord::parse(FieldScanner& scanner, Program& program, Reporter& diagno
       break;
     default:
       bindAll(program.symbols, id, address, &SymbolRecord::address);
-      bindAll(program.functions, id, address, &SymbolRecord::address);
+      // A function is global or file-static: a local's link names none.
+      if (kind != 'L') bindAll(program.functions, id, address, &SymbolRecord::address);
   }
   return true;
 }

@@ -86,9 +86,10 @@ class Program {
 
   RecordList<ModuleRecord> modules;
   // Link records look symbols and functions up, and structures look each other up.
-  RecordList<SymbolRecord, Lookup::byIdentity> symbols;
-  RecordList<FunctionRecord, Lookup::byIdentity> functions;
-  RecordList<StructRecord, Lookup::byIdentity> structures;
+  // See note [when records are indexed] in debug_record.h.
+  RecordList<SymbolRecord, Lookup::indexedWhenSought> symbols;
+  RecordList<FunctionRecord, Lookup::indexedWhenSought> functions;
+  RecordList<StructRecord, Lookup::indexedAsAppended> structures;
 
  private:
   std::string_view currentFile_;

@@ -223,7 +223,7 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, Program& program,
   scanner.readNumber(size, 10);
   ChainText chain(size, scope == 'S');
   typeText = {};
-  structTag = {};
+  tagStart_ = tagSize_ = 0;
 
   while (scanner.peek() != '\0' && scanner.peek() != ')') {
     char itemClass = scanner.next();
@@ -256,7 +256,11 @@ bool SymbolRecord::parseTypeChain(FieldScanner& scanner, Program& program,
   }
 
   typeText = program.keep(chain.finish());
-  if (scope == 'S') structTag = typeText.substr(chain.tagStart(), chain.tagSize());
+  if (scope == 'S') {
+    // A tag longer than four thousand million bytes cannot be: no line is that long.
+    tagStart_ = static_cast<uint32_t>(chain.tagStart());
+    tagSize_ = static_cast<uint32_t>(chain.tagSize());
+  }
   return scanner.accept(')');
 }
 

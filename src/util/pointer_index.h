@@ -24,6 +24,13 @@ class PointerIndex {
     return slot(slotFor(static_cast<uint32_t>(hash), isKey)).object;
   }
 
+  /// Makes room for `count` keys in all, so that adding them grows the table no more.
+  void reserve(std::size_t count) {
+    std::size_t size = size_ == 0 ? 16 : size_;
+    while (!roomFor(count, size)) size *= 2;
+    if (size != size_) rehash(size);
+  }
+
   /// Adds `object` under its key unless the key is there already; returns the object
   /// that has the key from now on (the earlier one, if any).
   template <class IsKey>

@@ -17,7 +17,7 @@ namespace {
 using LinkRecordTest = ProgramTest;
 
 // The address each symbol of `list` ends with, in list order.
-std::vector<int32_t> addressesOf(const RecordList<SymbolRecord, Lookup::byIdentity>& list) {
+std::vector<int32_t> addressesOf(const RecordList<SymbolRecord, Lookup::indexedWhenSought>& list) {
   std::vector<int32_t> addresses;
   for (const SymbolRecord& r : list) addresses.push_back(r.address.value());
   return addresses;

@@ -25,7 +25,7 @@ std::vector<MemberView> membersOf(const StructRecord& s) {
   std::vector<MemberView> views;
   for (const SymbolRecord& m : s.members) {
     views.push_back({std::string(m.name), m.address.own, std::string(m.typeText),
-                     std::string(m.structTag)});
+                     std::string(m.structTag())});
   }
   return views;
 }

@@ -120,7 +120,7 @@ TEST_F(TypeChainTest, TranslatesChains) {
     if (!r.ok) continue;
     EXPECT_EQ(r.size, symbol.size);
     EXPECT_EQ(r.typeText, symbol.typeText);
-    EXPECT_EQ("", symbol.structTag);  // only members keep a tag
+    EXPECT_EQ("", symbol.structTag());  // only members keep a tag
     EXPECT_EQ("", scanner.rest());    // the ")" is taken
   }
 }
@@ -156,7 +156,7 @@ TEST_F(TypeChainTest, MembersKeepTheirStructureTagAndFields) {
     FieldScanner scanner(r.chain);
     scanner.next();
     ASSERT_TRUE(member.parseTypeChain(scanner, program, diagnostics));
-    EXPECT_EQ(r.structTag, member.structTag);
+    EXPECT_EQ(r.structTag, member.structTag());
     EXPECT_EQ(r.typeText, member.typeText);
     EXPECT_EQ(",Z", scanner.rest());
   }
