@@ -80,7 +80,9 @@ class CommandFileOutput : public LineSink {
   [[nodiscard]] std::optional<Diagnostic> open(const std::string& name, const std::string& input,
                                                const std::string& map, const std::string& image);
 
-  bool take(std::string_view line) override;
+  bool take(std::string_view lines) override;
+  /// True for a new file that takes the command file's place once whole.
+  bool takesBlocks() const override;
   std::string failure() const override;
 
   /// Closes the command file and puts it in place. Returns a failure (output-unwritable)

@@ -22,17 +22,6 @@ struct CommandFileOutput::State {
   std::string temporary;  // where the lines go until then; empty when written in place
   int unfinished = -1;    // its slot among the files a signal removes
   std::string error;      // the first failure
-  // Lines not yet handed to the system: see note [written in blocks].
-  std::string pending;
-
-  // Hands the pending lines to the system; false when it refuses them.
-  bool flush() {
-    if (pending.empty()) return true;
-    bool written = file.write(pending);
-    pending.clear();
-    if (!written && error.empty()) error = errno ? std::strerror(errno) : "write error";
-    return written;
-  }
 
   // The new file is done with: put in place, or to be removed.
   void forgetTemporary() {
@@ -151,31 +140,19 @@ std::optional<Diagnostic> CommandFileOutput::open(const std::string& name, const
 
 // note [written in blocks]
 // Nobody can read a new file beside the command file before it takes the command
-// file's place: its lines are handed to the system in blocks, a system call for many
-// lines. What is written in place (a pipe, a device, a file of several hard links) may
-// be read while it is written, so each of its lines goes to the system the moment it is
-// complete. A write that fails is found when its block is handed over, at the latest
-// when the file is finished, and fails the command file alike.
-constexpr std::size_t kBlockSize = 64 * 1024;
+// file's place: its lines come in blocks, a system call for many lines. What is
+// written in place (a pipe, a device, a file of several hard links) may be read while
+// it is written, so each of its lines goes to the system the moment it is complete. A
+// write that fails is found when its block is handed over, and fails the command file
+// alike.
+bool CommandFileOutput::takesBlocks() const { return !state_->temporary.empty(); }
 
-bool CommandFileOutput::take(std::string_view line) {
+bool CommandFileOutput::take(std::string_view lines) {
   State& s = *state_;
   if (!s.error.empty()) return false;
-  if (s.temporary.empty()) {
-    if (s.file.write(line)) return true;
-    s.error = errno ? std::strerror(errno) : "write error";
-    return false;
-  }
-  // A block is handed over before the line that would not fit in it: the buffer never
-  // grows past its size, and a line longer than a block goes alone.
-  if (s.pending.size() + line.size() > kBlockSize && !s.flush()) return false;
-  if (line.size() > kBlockSize) {
-    s.pending.assign(line);
-    return s.flush();
-  }
-  if (s.pending.capacity() < kBlockSize) s.pending.reserve(kBlockSize);
-  s.pending.append(line);
-  return true;
+  if (s.file.write(lines)) return true;
+  s.error = errno ? std::strerror(errno) : "write error";
+  return false;
 }
 
 std::string CommandFileOutput::failure() const {
@@ -187,7 +164,6 @@ std::optional<Diagnostic> CommandFileOutput::finish() {
   auto noteFailure = [&s] {
     if (s.error.empty()) s.error = errno ? std::strerror(errno) : "write error";
   };
-  if (!s.flush()) noteFailure();
   if (!s.file.close()) noteFailure();
   if (s.error.empty() && !s.temporary.empty() && !replaceFile(s.temporary, s.target)) noteFailure();
   if (s.error.empty()) {

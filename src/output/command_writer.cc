@@ -27,6 +27,7 @@ void CommandWriter::trailer() {
   if (state_ != State::open) return;
   start("MODE 2");
   deliverLine();
+  handOver();
   state_ = State::closed;
 }
 
@@ -190,11 +191,18 @@ void CommandWriter::end() {
 }
 
 void CommandWriter::deliverLine() {
-  if (state_ == State::open && !failed_ &&
-      !sink_.take(std::string_view(line_.data(), lineLength_))) {
-    failed_ = true;
+  if (state_ != State::open || failed_) {
+    lineLength_ = done_;  // not written: dropped
+    return;
   }
-  lineLength_ = 0;
+  done_ = lineLength_;
+  constexpr std::size_t kBlockSize = 64 * 1024;
+  if (!blocks_ || done_ >= kBlockSize) handOver();
+}
+
+void CommandWriter::handOver() {
+  if (done_ > 0 && !sink_.take(std::string_view(line_.data(), done_))) failed_ = true;
+  done_ = lineLength_ = 0;
 }
 
 }  // namespace torvane

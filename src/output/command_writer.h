@@ -14,7 +14,8 @@ namespace torvane {
 /// header and trailer, the FILE and FUNC scope lines exactly when a scope really
 /// changes, and the lines of line addresses, functions, structures and symbols, with
 /// numbers and target addresses in the debugger's forms. Every command word is spelled
-/// here alone. Each line goes to the sink whole, as soon as it is complete.
+/// here alone. Each line goes to the sink whole, as soon as it is complete, or, to a
+/// sink that takes blocks, with the lines after it once they fill a block.
 class CommandWriter {
  public:
   /// The settings every command file opens with.
@@ -25,7 +26,7 @@ class CommandWriter {
   /// True when `start`, the first bytes of a file, is the start of a command file.
   static bool startsCommandFile(std::string_view start);
 
-  explicit CommandWriter(LineSink& sink) : sink_(sink) {}
+  explicit CommandWriter(LineSink& sink) : sink_(sink), blocks_(sink.takesBlocks()) {}
   CommandWriter(const CommandWriter&) = delete;
   CommandWriter& operator=(const CommandWriter&) = delete;
 
@@ -88,7 +89,7 @@ class CommandWriter {
 
   // Starts a line with `text`, dropping whatever an interrupted line left.
   void start(std::string_view text) {
-    lineLength_ = 0;
+    lineLength_ = done_;
     add(text);
   }
   void add(std::string_view text) { append(text.data(), text.size()); }
@@ -106,14 +107,18 @@ class CommandWriter {
   // Ends the line and hands it to the sink, while the writer is open.
   void end();
   void deliverLine();
+  // Hands the complete lines to the sink.
+  void handOver();
 
   LineSink& sink_;
   State state_ = State::notOpen;
   bool failed_ = false;
-  // The line being composed, its first lineLength_ bytes; it goes to the sink whole
-  // when ended.
+  // The complete lines not handed over yet (done_ bytes, none unless the sink takes
+  // blocks), then the line being composed, up to lineLength_ bytes.
   std::string line_;
+  std::size_t done_ = 0;
   std::size_t lineLength_ = 0;
+  const bool blocks_;
   std::string currentFile_;
   std::string currentFunction_;
 };
