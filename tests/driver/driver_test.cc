@@ -16,6 +16,7 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -161,6 +162,56 @@ TEST(DriverRunTest, StopSignalsLeaveNoFile) {
     EXPECT_TRUE(before == readFile(dir / "prog.dvk"));
     EXPECT_EQ("prog.cdb prog.dvk ", listing(dir));
   }
+}
+
+// A pipe as the command file gets each line as it is complete, not in blocks: its reader
+// has the header while the program still waits for the rest of its input.
+TEST(DriverRunTest, PipeGetsEachLineAsItIsWritten) {
+  fs::path dir = scratchDirectory();
+  ASSERT_EQ(0, mkfifo((dir / "in.cdb").c_str(), 0600));
+  ASSERT_EQ(0, mkfifo((dir / "out.dvk").c_str(), 0600));
+  pid_t child = fork();
+  if (child == 0) {
+    if (chdir(dir.c_str()) != 0) _exit(99);
+    execl(TORVANE_BINARY, TORVANE_BINARY, "-q", "-o", "out.dvk", "in.cdb",
+          static_cast<char*>(nullptr));
+    _exit(98);
+  }
+  ASSERT_GT(child, 0);
+  // The reader is there before the program opens its output, which waits for one.
+  int reader = open((dir / "out.dvk").c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  fcntl(reader, F_SETFL, fcntl(reader, F_GETFL) & ~O_NONBLOCK);
+  std::FILE* output = fdopen(reader, "rb");
+  ASSERT_NE(nullptr, output);
+  int input = open((dir / "in.cdb").c_str(), O_WRONLY);
+  ASSERT_GE(input, 0);
+  // More than the program reads at once, so that it goes on to open its output.
+  std::string records;
+  for (int i = 0; i < 40000; ++i) records += "S:G$s" + std::to_string(i) + "$0$0({1}SC:U),E,0,0\n";
+  ASSERT_EQ(static_cast<ssize_t>(records.size()), write(input, records.data(), records.size()));
+  struct pollfd ready = {reader, POLLIN, 0};
+  if (poll(&ready, 1, 20000) != 1) {
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    FAIL() << "no line came while the program waited for its input";
+  }
+  char first[64] = {};
+  ASSERT_NE(nullptr, std::fgets(first, sizeof first, output));
+  EXPECT_EQ(std::string("CLEARLINEINFO Y\n"), first);
+  int status = 0;
+  EXPECT_EQ(0, waitpid(child, &status, WNOHANG)) << "the program ended before its input did";
+  close(input);
+  std::string rest;
+  for (int c; (c = std::fgetc(output)) != EOF;) rest += static_cast<char>(c);
+  std::fclose(output);
+  ASSERT_EQ(child, waitpid(child, &status, 0));
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  writeFile(dir / "whole.cdb", records);
+  ASSERT_EQ(0, runTool(dir, "-q -o whole.dvk whole.cdb").exitCode);
+  std::string whole = readFile(dir / "whole.dvk");
+  whole.replace(whole.find("LOAD whole.ihx"), 14, "LOAD in.ihx");
+  EXPECT_TRUE(whole == first + rest);
 }
 
 // A symbolic link that leads to no file yet stays a link, and the file it names is made.
