@@ -30,9 +30,10 @@ bool ListingFolders::operator()(std::string_view module, ListingFile& listing) c
   listing = {};
   // A module name with a separator would lead out of the folder: it names no listing.
   if (module.empty() || module.find_first_of("/\\:") != std::string_view::npos) return false;
-  std::filesystem::path file = pathOf(std::string(module) + ".rst");
   for (const std::string& folder : folders_) {
-    std::string name = (pathOf(folder) / file).u8string();
+    // Named as the user would type it, with the folder as given, on every system.
+    bool separated = !folder.empty() && (folder.back() == '/' || folder.back() == '\\');
+    std::string name = folder + (separated ? "" : "/") + std::string(module) + ".rst";
     if (listing.name.empty()) listing.name = name;
     std::string why;
     InputFile input = openInput(name, why);

@@ -113,8 +113,8 @@ TEST(DriverRunTest, CommandFileOnStandardOutput) {
   writeFile(dir / "prog.cdb", "M:x\nS:Lm.f$i$1_0$1({1}SC:S),B,1,2\n");
   ToolRun run = runTool(dir, "-o - prog.cdb");
   EXPECT_EQ(0, run.exitCode);
-  EXPECT_EQ(0u, fromPlatformText(run.out).find(kHeader + "FILE x\n"));
-  EXPECT_EQ(kBanner + kMissingBp, fromPlatformText(run.err));
+  EXPECT_EQ(0u, run.out.find(kHeader + "FILE x\n"));
+  EXPECT_EQ(kBanner + kMissingBp, run.err);
   EXPECT_EQ("prog.cdb ", listing(dir));
 }
 
