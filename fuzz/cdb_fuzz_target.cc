@@ -14,10 +14,10 @@
 #include <string>
 #include <string_view>
 
-#include "util/line_reader.h"
 #include "convert/conversion.h"
-#include "torvane/converter.h"
 #include "output/command_writer.h"
+#include "torvane/converter.h"
+#include "util/line_reader.h"
 
 using namespace torvane;
 

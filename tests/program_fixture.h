@@ -14,8 +14,8 @@
 #include "records/struct_record.h"
 #include "records/symbol_record.h"
 #include "torvane/diagnostics.h"
-#include "util/line_reader.h"
 #include "torvane/line_sink.h"
+#include "util/line_reader.h"
 #include "util/reporter.h"
 
 namespace torvane {

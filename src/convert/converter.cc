@@ -14,10 +14,10 @@
 #include "records/function_record.h"
 #include "records/program.h"
 #include "records/record_reader.h"
-#include "util/line_reader.h"
 #include "torvane/line_sink.h"
 #include "torvane/linker_map.h"
 #include "util/hex_text.h"
+#include "util/line_reader.h"
 #include "util/message_codes.h"
 #include "util/reporter.h"
 

@@ -18,10 +18,10 @@
 #include "records/program.h"
 #include "records/struct_record.h"
 #include "records/symbol_record.h"
+#include "util/hex_text.h"
 #include "util/message_codes.h"
 #include "util/quoted.h"
 #include "util/reporter.h"
-#include "util/hex_text.h"
 
 namespace torvane {
 

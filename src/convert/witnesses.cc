@@ -19,12 +19,12 @@
 #include "records/program.h"
 #include "records/symbol_record.h"
 #include "torvane/converter.h"
+#include "torvane/linker_map.h"
+#include "util/hex_text.h"
 #include "util/line_reader.h"
 #include "util/message_codes.h"
 #include "util/quoted.h"
 #include "util/reporter.h"
-#include "torvane/linker_map.h"
-#include "util/hex_text.h"
 
 namespace torvane {
 

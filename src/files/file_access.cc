@@ -25,9 +25,10 @@ InputFile openInput(const std::string& name, std::string& why) {
   return input;
 }
 
-bool readRest(std::FILE* input, std::string& text) {
+bool readRest(std::FILE* input, std::string& text, std::size_t most) {
   char block[64 * 1024];
   for (std::size_t got; (got = std::fread(block, 1, sizeof block, input)) > 0;) {
+    if (got > most - text.size()) return false;
     text.append(block, got);
   }
   return !std::ferror(input);

@@ -21,8 +21,10 @@ using InputFile = std::unique_ptr<std::FILE, FileCloser>;
 /// as what it is, everywhere.
 [[nodiscard]] InputFile openInput(const std::string& name, std::string& why);
 
-/// Reads the rest of `input` into `text`; false on a read error.
-[[nodiscard]] bool readRest(std::FILE* input, std::string& text);
+/// Reads the rest of `input` into `text`; false on a read error, or where it holds more
+/// than `most` bytes.
+[[nodiscard]] bool readRest(std::FILE* input, std::string& text,
+                            std::size_t most = static_cast<std::size_t>(-1));
 
 /// A failure about the file `file`: `what`, a colon and `why` ("Cannot open .map input
 /// file: No such file or directory").

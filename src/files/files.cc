@@ -6,12 +6,12 @@
 #include <string>
 #include <system_error>
 
-#include "util/line_reader.h"
 #include "convert/conversion.h"
 #include "files/file_access.h"
 #include "records/record_reader.h"
 #include "torvane/files.h"
 #include "torvane/linker_map.h"
+#include "util/line_reader.h"
 #include "util/message_codes.h"
 #include "util/reporter.h"
 #include "util/system_files.h"
@@ -63,11 +63,14 @@ std::string listingFolderOf(std::string_view module, const std::string& input,
   return {};
 }
 
-// Reads the image file `name` whole, where it can be.
+// Reads the image file `name` whole, where it can be. The image of a program of the
+// 8051's largest address space, sixteen megabytes, takes less than 64 MiB in Intel HEX:
+// a larger file (or an endless one) is no image.
 bool readImageFile(const std::string& name, std::string& text) {
+  constexpr std::size_t kLargestImage = std::size_t{64} << 20;
   std::string why;
   InputFile input = openInput(name, why);
-  return input && readRest(input.get(), text);
+  return input && readRest(input.get(), text, kLargestImage);
 }
 
 ConvertResult convertChecked(const FileOptions& options);

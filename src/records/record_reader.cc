@@ -5,13 +5,13 @@
 #include <string_view>
 
 #include "cdb/field_scanner.h"
-#include "util/line_reader.h"
 #include "records/function_record.h"
 #include "records/link_record.h"
 #include "records/module_record.h"
 #include "records/program.h"
 #include "records/struct_record.h"
 #include "records/symbol_record.h"
+#include "util/line_reader.h"
 #include "util/message_codes.h"
 #include "util/quoted.h"
 #include "util/reporter.h"

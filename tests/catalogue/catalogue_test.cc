@@ -17,12 +17,12 @@
 #include <utility>
 #include <vector>
 
-#include "torvane/converter.h"
 #include "driver/driver.h"
 #include "driver/messages.h"
-#include "torvane/diagnostics.h"
 #include "expected_text.h"
 #include "tool_run.h"
+#include "torvane/converter.h"
+#include "torvane/diagnostics.h"
 
 namespace torvane {
 

@@ -1,6 +1,6 @@
 #include "driver/driver.h"
-#include "torvane/files.h"
 #include "driver/options.h"
+#include "torvane/files.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "util/line_reader.h"
 #include "program_fixture.h"
+#include "util/line_reader.h"
 
 namespace torvane {
 
