@@ -257,6 +257,7 @@ TEST(DriverRunTest, EndlessInputsEndInBoundedMemory) {
 #else
   fs::path dir = scratchDirectory();
   writeFile(dir / "prog.cdb", "M:x\n");
+  writeFile(dir / "x.rst", "      000000 02 00 11               1 \tljmp\t__sdcc_gsinit_startup\n");
   struct Row {
     const char* arguments;
     int exitCode;
@@ -265,6 +266,8 @@ TEST(DriverRunTest, EndlessInputsEndInBoundedMemory) {
   const Row rows[] = {
       {"/dev/zero", 3, "/dev/zero is not a CDB file; nothing was written\n"},
       {"--map /dev/zero prog.cdb", 1, "/dev/zero:1: error: line longer than 64 MiB\n"},
+      // As the image its listing is compared with, it is no image, and nothing is said.
+      {"--listings . -i /dev/zero prog.cdb", 0, ""},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.arguments);
@@ -275,7 +278,7 @@ TEST(DriverRunTest, EndlessInputsEndInBoundedMemory) {
     EXPECT_EQ(r.exitCode, WEXITSTATUS(status));
     EXPECT_EQ(r.err, readFile(dir / "err.txt"));
   }
-  EXPECT_EQ("err.txt out.txt prog.cdb ", listing(dir));
+  EXPECT_EQ("err.txt out.txt prog.cdb prog.dvk x.rst ", listing(dir));
 #endif
 }
 #endif
