@@ -126,6 +126,14 @@ class RecordList {
     return const_cast<RecordList*>(this)->find(identity);
   }
 
+  /// Readies a find of `identity` a little later: the memory system fetches the part of
+  /// the index it will search meanwhile.
+  void prefetch(const RecordIdentity& identity) {
+    static_assert(kSearched, "only a list declared searched is searched");
+    if (index_.unindexed) indexTheRest();
+    index_.table.prefetch(RecordIdentityHash{}(identity));
+  }
+
   /// Another record of the identity of `record`, which must be in this list; null after
   /// the last. Starting from what find returned, the records after the first come
   /// newest first.

@@ -1,5 +1,7 @@
 #include "records/link_record.h"
 
+#include <cstring>
+
 #include "cdb/field_scanner.h"
 #include "records/function_record.h"
 #include "records/program.h"
@@ -86,20 +88,67 @@ bool LinkRecord::parse(FieldScanner& scanner, Program& program, Reporter& diagno
     diagnostics.fault("Unknown Link record type ", kind);
     return diagnostics.fault("  ", scanner.rest());
   }
-  RecordIdentity id = identity();
   switch (kind) {
     case 'C':
       program.addLine(name, sourceLine, level, block, address);
       break;
-    case 'X':
-      bindAll(program.functions, id, address, &FunctionRecord::endAddress);
-      break;
     default:
-      bindAll(program.symbols, id, address, &SymbolRecord::address);
-      // A function is global or file-static: a local's link names none.
-      if (kind != 'L') bindAll(program.functions, id, address, &SymbolRecord::address);
+      program.heldLinks.hold(*this, program);
   }
   return true;
+}
+
+namespace {
+
+// Binds one address link: kind X a function's end; the others a symbol's address, and a
+// function's start (a function is global or file-static: a local's link names none).
+void bindLink(Program& program, char kind, const RecordIdentity& id, int32_t address) {
+  if (kind == 'X') {
+    bindAll(program.functions, id, address, &FunctionRecord::endAddress);
+    return;
+  }
+  bindAll(program.symbols, id, address, &SymbolRecord::address);
+  if (kind != 'L') bindAll(program.functions, id, address, &SymbolRecord::address);
+}
+
+}  // namespace
+
+// note [links bound together]
+// A linked program's CDB file ends with the address links of all its symbols, each
+// looked up by identity in an index far larger than the cache: bound one by one, the
+// reading of each waits for memory twice, the index and the record. Held a few at a
+// time, the parts of the index each will search are fetched as they are read, and the
+// waits overlap. The meaning is that of binding each at once: links are bound in the
+// order read, and every one held is bound before any other record is read, and at the
+// end of the input (see readRecords), so each binds only the records read before it.
+void HeldLinks::hold(const LinkRecord& link, Program& program) {
+  std::size_t texts = link.name.size() + link.scopeName.size();
+  if (texts > kTextRoom) {  // too long to hold: bound at once, after those held
+    bind(program);
+    bindLink(program, link.kind, link.identity(), link.address);
+    return;
+  }
+  if (count_ == kLinks || used_ + texts > kTextRoom) bind(program);
+  Held& h = held_[count_++];
+  h = {link.kind, link.scope, link.level, link.block, link.address, used_, link.name.size(),
+       link.scopeName.size()};
+  std::memcpy(texts_ + used_, link.name.data(), link.name.size());
+  std::memcpy(texts_ + used_ + link.name.size(), link.scopeName.data(), link.scopeName.size());
+  used_ += texts;
+  RecordIdentity id = link.identity();
+  if (link.kind != 'X') program.symbols.prefetch(id);
+  if (link.kind != 'L') program.functions.prefetch(id);
+}
+
+void HeldLinks::bind(Program& program) {
+  for (std::size_t i = 0; i < count_; ++i) {
+    const Held& h = held_[i];
+    std::string_view name(texts_ + h.name, h.nameSize);
+    std::string_view scopeName(texts_ + h.name + h.nameSize, h.scopeNameSize);
+    bindLink(program, h.kind, {name, h.scope, scopeName, h.block, h.level}, h.address);
+  }
+  count_ = 0;
+  used_ = 0;
 }
 
 }  // namespace torvane

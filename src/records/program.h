@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "records/debug_record.h"
+#include "records/link_record.h"
 #include "util/arena.h"
 
 namespace torvane {
@@ -83,6 +84,8 @@ class Program {
  public:
   bool usesStackRelative = false;
   bool hasLinkRecords = false;  ///< any link record was read: the program was linked
+  /// Address links read but not bound yet: see note [links bound together].
+  HeldLinks heldLinks;
 
   RecordList<ModuleRecord> modules;
   // Link records look symbols and functions up, and structures look each other up.

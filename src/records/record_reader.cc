@@ -57,6 +57,8 @@ uint32_t recordLine(std::size_t line) {
 template <class Record, auto list>
 bool readStored(FieldScanner& scanner, Program& program, Reporter& diagnostics,
                 std::size_t line) {
+  // Every link read before a record binds before it comes: none reaches it.
+  if (program.heldLinks.any()) program.heldLinks.bind(program);
   auto record = program.make<Record>();
   record->line = recordLine(line);
   if (!record->parse(scanner, program, diagnostics)) return false;
@@ -112,8 +114,10 @@ bool startsAsCdb(LineReader& input) {
   return !input.peekStart(2, first) || isRecordFrame(first);
 }
 
-ReadResult readRecords(LineReader& input, Program& program, Reporter& diagnostics,
-                       bool keepGoing) {
+namespace {
+
+ReadResult readLines(LineReader& input, Program& program, Reporter& diagnostics,
+                     bool keepGoing) {
   ReadResult result;
   std::string_view line;
   while (input.nextLine(line)) {
@@ -144,6 +148,16 @@ ReadResult readRecords(LineReader& input, Program& program, Reporter& diagnostic
     ++result.skipped;
   }
   if (input.failed()) result.end = ReadResult::End::failed;
+  return result;
+}
+
+}  // namespace
+
+ReadResult readRecords(LineReader& input, Program& program, Reporter& diagnostics,
+                       bool keepGoing) {
+  ReadResult result = readLines(input, program, diagnostics, keepGoing);
+  // The links read last are bound as any other: see note [links bound together].
+  program.heldLinks.bind(program);
   return result;
 }
 

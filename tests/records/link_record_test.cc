@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -152,6 +154,73 @@ TEST_F(LinkRecordTest, EndAddressReachesOnlyFunctions) {
   EXPECT_EQ(0x100, firstOf(program.symbols).address.value());
   EXPECT_EQ(0x100, firstOf(program.functions).address.value());
   EXPECT_EQ(0x1f3, firstOf(program.functions).endAddress.value());
+}
+
+// Links held and bound together bind exactly as links bound one by one: each link reaches
+// the records of its identity read before it, the last such link wins, and a record with
+// no link after it keeps its own address. On random programs of symbols, functions and
+// links of every kind, with runs of links longer than what is held at once and names too
+// long to hold.
+TEST(LinkBindingTest, HeldLinksBindAsEachLinkAtOnce) {
+  std::mt19937 random(20261209);
+  const std::string kLong(5000, 'n');
+  for (int round = 0; round < 300; ++round) {
+    SCOPED_TRACE(round);
+    struct Record {
+      bool function;
+      char scope;
+      std::string name;
+      int32_t start, end;
+    };
+    std::vector<Record> records;
+    std::string cdb = "M:m\n";
+    auto nameOf = [&]() -> std::string {
+      int n = static_cast<int>(random() % 7);
+      return n == 6 ? kLong : std::string(1, static_cast<char>('a' + n % 3));
+    };
+    for (int i = 0, lines = 20 + static_cast<int>(random() % 200); i < lines; ++i) {
+      std::string name = nameOf();
+      const char scope = "GFL"[random() % 3];
+      const std::string scopeName = scope == 'G' ? "" : "m";
+      int32_t address = static_cast<int32_t>(random() % 4096);
+      switch (random() % 4) {
+        case 0:  // a symbol
+          cdb += std::string("S:") + scope + scopeName + "$" + name + "$0$0({1}SC:U),E,0," +
+                 std::to_string(address) + "\n";
+          records.push_back({false, scope, name, address, 0});
+          break;
+        case 1:  // a function, global or file-static
+          if (scope == 'L') break;
+          cdb += std::string("F:") + scope + scopeName + "$" + name + "$0$0({2}DF,SV:S),C,0," +
+                 std::to_string(address) + ",0,0,0\n";
+          records.push_back({true, scope, name, address, 0});
+          break;
+        default: {  // a link: of an address, or of a function's end
+          bool end = random() % 4 == 0;
+          char hex[16];
+          std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(address));
+          cdb += std::string("L:") + (end ? "X" : "") + scope + scopeName + "$" + name + "$0$0:" + hex + "\n";
+          for (Record& r : records) {
+            if (r.name != name || r.scope != scope) continue;
+            if (end && r.function) r.end = address;
+            if (!end && (!r.function || scope != 'L')) r.start = address;
+          }
+        }
+      }
+    }
+    MemoryProgram m;
+    ASSERT_TRUE(m.readAll(cdb));
+    auto symbol = m.program.symbols.begin();
+    auto function = m.program.functions.begin();
+    for (const Record& r : records) {
+      const SymbolRecord& read = r.function ? *function : *symbol;
+      EXPECT_EQ(r.start, read.address.value());
+      if (r.function) {
+        EXPECT_EQ(r.end, function->endAddress.value());
+      }
+      r.function ? void(++function) : void(++symbol);
+    }
+  }
 }
 
 }  // namespace
