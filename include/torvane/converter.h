@@ -16,9 +16,11 @@ class LinkerMap;
 // Promises of the whole library:
 // - Conversions share no state: any number may run at once, on as many threads, each
 //   with its own options, sink and result (a LinkerMap may be shared: it is only read).
+//   The one thing held for the whole process, the list of new command files being
+//   written that removeUnfinishedCommandFiles removes, is safe to use from any thread.
 // - Nothing in the library throws, but for what a caller's own function throws (a
-//   LineSink, readListing, readImage), which passes through unchanged; memory running
-//   out is an outcome, not an exception.
+//   LineSink, readListing, findListing, readImage), which passes through unchanged;
+//   memory running out is an outcome, not an exception.
 
 /// A module's relocated listing, as ConvertOptions::readListing finds it.
 struct ListingFile {
