@@ -55,8 +55,6 @@ class Emission {
   bool enterScopeOf(const SymbolRecord& symbol);
   // The line of a symbol at its address, its stack offset or its registers.
   void writeSymbolLine(const SymbolRecord& symbol);
-  // See note [symbols without an address].
-  static bool isPlaced(const SymbolRecord& symbol);
 
   const StructRecord* writeWithWhatItNeeds(const StructRecord& structure);
   void writeBlock(const StructRecord& structure);
@@ -137,8 +135,19 @@ bool Emission::write(const FunctionRecord& function, uint32_t&) {
   return true;
 }
 
+// note [symbols without an address]
+// SDCC writes a placeholder address into every symbol record (0, or the register bank
+// of a declaration in a reentrant build), and a linked program gets the real one from
+// the records of the link. What no record of the link, no listing and no map placed
+// (a function declared in a header and never linked, one linked from a library built
+// without debug records, a local the compiler kept in registers alone, a parameter of
+// an inline function never emitted) has no address at all: a line at the placeholder
+// would have the debugger show whatever lies there under the symbol's name, so a note
+// stands in its place instead. A symbol on the stack has its offset, and one held in
+// registers its note. A module compiled alone, never linked, has no records of the
+// link at all: its symbols are written as their records give them.
 bool Emission::write(const SymbolRecord& symbol, uint32_t&) {
-  bool placed = !program_.hasLinkRecords || isPlaced(symbol);
+  bool placed = !program_.hasLinkRecords || symbol.hasPlace();
   // A bit variable is counted once, by the first record of its identity.
   if (!placed && symbol.addressSpace == kBitSpace &&
       program_.symbols.find(symbol.identity()) == &symbol) {
@@ -152,21 +161,6 @@ bool Emission::write(const SymbolRecord& symbol, uint32_t&) {
     writeSymbolLine(symbol);
   }
   return true;
-}
-
-// note [symbols without an address]
-// SDCC writes a placeholder address into every symbol record (0, or the register bank
-// of a declaration in a reentrant build), and a linked program gets the real one from
-// the records of the link. What no record of the link, no listing and no map placed
-// (a function declared in a header and never linked, one linked from a library built
-// without debug records, a local the compiler kept in registers alone, a parameter of
-// an inline function never emitted) has no address at all: a line at the placeholder
-// would have the debugger show whatever lies there under the symbol's name, so a note
-// stands in its place instead. A symbol on the stack has its offset, and one held in
-// registers its note. A module compiled alone, never linked, has no records of the
-// link at all: its symbols are written as their records give them.
-bool Emission::isPlaced(const SymbolRecord& symbol) {
-  return symbol.address.follows() || symbol.onStack || symbol.addressSpace == kRegisterSpace;
 }
 
 bool Emission::enterScopeOf(const SymbolRecord& symbol) {
@@ -372,7 +366,7 @@ const StructRecord* Emission::firstOfTag(const SymbolRecord& member,
 void Emission::defineFramePointer(const FramePointerInMap& bp) {
   // A record of bp that nothing placed in a linked program gives no address either.
   const SymbolRecord* record = program_.symbols.find({"bp", 'G', "", 0, 0});
-  if (record && program_.hasLinkRecords && !isPlaced(*record)) record = nullptr;
+  if (record && program_.hasLinkRecords && !record->hasPlace()) record = nullptr;
   if (record) {
     out_.framePointer(record->address.value());
   } else if (bp.address) {

@@ -43,6 +43,13 @@ namespace {
 // changes the bytes of the code that uses them. An address record always wins, and
 // every copy of an identity is bound, as link records bind them.
 
+// The identity an equate of a listing defines, read into `record` as its link record
+// would be; false where it is none.
+bool readIdentity(const RelocatedListing::Equate& equate, LinkRecord& record) {
+  FieldScanner scanner(equate.identity);
+  return record.readFields(scanner);
+}
+
 // A source line as a key: its file, number, level and block.
 std::string lineKey(std::string_view file, int32_t line, int32_t level, int32_t block) {
   std::string key(file);
@@ -73,9 +80,8 @@ std::unordered_map<std::string, int32_t> lineRecords(const Program& program) {
 std::string staleness(const RelocatedListing& listing,
                       const std::unordered_map<std::string, int32_t>& records) {
   for (const RelocatedListing::Equate& equate : listing.lines()) {
-    LinkRecord source;  // the line's identity, read as its link record would be
-    FieldScanner scanner(equate.identity);
-    if (!source.readFields(scanner)) continue;
+    LinkRecord source;
+    if (!readIdentity(equate, source)) continue;
     std::string place = quoted(source.name) + ":" + std::to_string(source.sourceLine) + ": ";
     auto record = records.find(lineKey(source.name, source.sourceLine, source.level, source.block));
     if (record == records.end()) {
@@ -161,9 +167,8 @@ void bindFromListings(Program& program, const ConvertOptions& options, WitnessRe
       continue;
     }
     for (const RelocatedListing::Equate& equate : listing.symbols()) {
-      LinkRecord symbol;  // the symbol's identity, read as its link record would be
-      FieldScanner scanner(equate.identity);
-      if (symbol.readFields(scanner)) {
+      LinkRecord symbol;
+      if (readIdentity(equate, symbol)) {
         report.placedByListings += bindUnlinkedSymbol(program, symbol.identity(),
                                                       static_cast<int32_t>(equate.address));
       }
@@ -178,9 +183,7 @@ void bindFromListings(Program& program, const ConvertOptions& options, WitnessRe
 void bindFromMap(Program& program, const LinkerMap& map, WitnessReport& report) {
   LinkerNames names(map, globalNames(program));
   for (const SymbolRecord& s : program.symbols) {
-    if (s.scope != 'G' || s.onStack || s.addressSpace == kRegisterSpace || s.address.follows()) {
-      continue;
-    }
+    if (s.scope != 'G' || s.hasPlace()) continue;
     if (!program.hasLinkRecords && s.addressSpace != kBitSpace) continue;
     if (std::optional<uint32_t> listed = names.addressOf(s.name)) {
       report.placedByMap +=
@@ -194,7 +197,7 @@ std::size_t unboundBitVariables(const Program& program) {
   if (!program.hasLinkRecords) return 0;
   std::size_t count = 0;
   for (const SymbolRecord& s : program.symbols) {
-    if (s.addressSpace != kBitSpace || s.onStack || s.address.follows()) continue;
+    if (s.addressSpace != kBitSpace || s.hasPlace()) continue;
     if (program.symbols.find(s.identity()) == &s) ++count;
   }
   return count;

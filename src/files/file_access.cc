@@ -34,23 +34,34 @@ bool readRest(std::FILE* input, std::string& text, std::size_t most) {
   return !std::ferror(input);
 }
 
-Diagnostic fileFailure(std::string file, std::string_view code, std::string_view what,
-                       std::string_view why) {
+bool namesListing(std::string_view module) {
+  return !module.empty() && module.find_first_of("/\\:") == std::string_view::npos;
+}
+
+std::string listingName(const std::string& folder, std::string_view module) {
+  bool separated = !folder.empty() && (folder.back() == '/' || folder.back() == '\\');
+  return folder + (separated ? "" : "/") + std::string(module) + ".rst";
+}
+
+Diagnostic failureAbout(std::string file, std::string_view code, std::string text) {
   Diagnostic d;
   d.kind = Diagnostic::Kind::failure;
   d.code = code;
   d.file = std::move(file);
-  d.text.append(what).append(": ").append(why);
+  d.text = std::move(text);
   return d;
 }
 
+Diagnostic fileFailure(std::string file, std::string_view code, std::string_view what,
+                       std::string_view why) {
+  std::string text(what);
+  text.append(": ").append(why);
+  return failureAbout(std::move(file), code, std::move(text));
+}
+
 Diagnostic lineTooLong(std::string file, const LineReader& lines) {
-  Diagnostic d;
-  d.kind = Diagnostic::Kind::failure;
-  d.code = code::kLineTooLong;
-  d.file = std::move(file);
+  Diagnostic d = failureAbout(std::move(file), code::kLineTooLong, tooLongText(lines.lineLimit()));
   d.line = lines.lineNumber();
-  d.text = tooLongText(lines.lineLimit());
   return d;
 }
 

@@ -52,13 +52,12 @@ std::string listingFolderOf(std::string_view module, const std::string& input,
     if (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
     return folder.empty() ? std::string(".") : folder;
   };
-  if (module.empty() || module.find_first_of("/\\:") != std::string_view::npos) return {};
+  if (!namesListing(module)) return {};
   std::string beside = folderOf(input);
   std::string obj = beside == "." ? "obj" : beside + "/obj";
   for (const std::string& folder : {beside, obj, folderOf(image)}) {
     std::error_code ec;
-    std::filesystem::path file = pathOf(folder) / pathOf(std::string(module) + ".rst");
-    if (std::filesystem::is_regular_file(file, ec)) return folder;
+    if (std::filesystem::is_regular_file(pathOf(listingName(folder, module)), ec)) return folder;
   }
   return {};
 }

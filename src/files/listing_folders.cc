@@ -28,12 +28,9 @@ std::optional<Diagnostic> ListingFolders::check() const {
 
 bool ListingFolders::operator()(std::string_view module, ListingFile& listing) const {
   listing = {};
-  // A module name with a separator would lead out of the folder: it names no listing.
-  if (module.empty() || module.find_first_of("/\\:") != std::string_view::npos) return false;
+  if (!namesListing(module)) return false;
   for (const std::string& folder : folders_) {
-    // Named as the user would type it, with the folder as given, on every system.
-    bool separated = !folder.empty() && (folder.back() == '/' || folder.back() == '\\');
-    std::string name = folder + (separated ? "" : "/") + std::string(module) + ".rst";
+    std::string name = listingName(folder, module);
     if (listing.name.empty()) listing.name = name;
     std::string why;
     InputFile input = openInput(name, why);

@@ -25,12 +25,7 @@ std::optional<Diagnostic> readMapFile(const std::string& name, LinkerMap& map) {
   }
   if (lines.lineTooLong()) return lineTooLong(name, lines);
   if (read) return std::nullopt;
-  Diagnostic notMap;
-  notMap.kind = Diagnostic::Kind::failure;
-  notMap.code = code::kNotAMap;
-  notMap.file = name;
-  notMap.text = name + " is not a linker map";
-  return notMap;
+  return failureAbout(name, code::kNotAMap, name + " is not a linker map");
 }
 
 // A map's lines are short: a file whose lines are not (an image, or the zeros of a

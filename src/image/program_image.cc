@@ -23,10 +23,9 @@ bool recordBytes(std::string_view digits, std::vector<uint8_t>& bytes) {
   if (digits.size() % 2 != 0) return false;
   bytes.clear();
   for (std::size_t i = 0; i < digits.size(); i += 2) {
-    int high = hexDigit(digits[i]);
-    int low = hexDigit(digits[i + 1]);
-    if (high < 0 || low < 0) return false;
-    bytes.push_back(static_cast<uint8_t>(high * 16 + low));
+    int byte = hexByte(digits[i], digits[i + 1]);
+    if (byte < 0) return false;
+    bytes.push_back(static_cast<uint8_t>(byte));
   }
   return true;
 }

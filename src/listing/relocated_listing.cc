@@ -33,7 +33,6 @@ constexpr std::size_t kLineNumberEnd = 38;
 constexpr std::size_t kFirstByteColumn = 12;
 constexpr std::size_t kByteWidth = 3;
 
-
 std::string_view trimmed(std::string_view text) {
   while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
   while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
@@ -78,10 +77,9 @@ RelocatedListing::Code bytesOf(std::string_view line, uint32_t address) {
   for (std::size_t at = kFirstByteColumn; code.count < RelocatedListing::kMostBytes;
        at += kByteWidth) {
     if (line.size() < at + kByteWidth || line[at] != ' ') break;
-    int high = hexDigit(line[at + 1]);
-    int low = hexDigit(line[at + 2]);
-    if (high < 0 || low < 0) break;
-    code.bytes[code.count++] = static_cast<uint8_t>(high * 16 + low);
+    int byte = hexByte(line[at + 1], line[at + 2]);
+    if (byte < 0) break;
+    code.bytes[code.count++] = static_cast<uint8_t>(byte);
   }
   return code;
 }
@@ -108,7 +106,6 @@ void RelocatedListing::read(std::string_view text) {
   uint32_t nextByte = 0;
   LineReader lines(text);
   for (std::string_view line; lines.nextLine(line);) {
-
     std::string_view source;
     if (!sourceOf(line, source)) {
       // Bytes that did not fit on the line before, at the addresses after its bytes.

@@ -59,8 +59,7 @@ std::optional<uint32_t> rowAddress(std::string_view word) {
 // A symbol's name: never a number, which the area rows have in that column, nor a
 // text with the brackets of library lines or the "=" of base address lines.
 bool isName(std::string_view word) {
-  char c = word[0];
-  return !(c >= '0' && c <= '9') && word.find_first_of("[]=") == std::string_view::npos;
+  return !isDigit(word[0]) && word.find_first_of("[]=") == std::string_view::npos;
 }
 
 // A line of dashes under a heading.

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "records/address_space.h"
 #include "records/debug_record.h"
 
 namespace torvane {
@@ -58,6 +59,14 @@ class SymbolRecord : public DebugRecord {
   LinkedAddress address;  ///< a structure member's own address is its offset
   std::string_view typeText;
   std::string_view registers;  ///< a register variable's bracketed register list
+
+  /// True when the symbol has a place of its own: an address record bound it, or it
+  /// lives on the stack (at its offset) or in registers. What has none in a linked
+  /// program has no address at all: see note [symbols without an address] in
+  /// convert/emission.cc.
+  bool hasPlace() const {
+    return address.follows() || onStack || addressSpace == kRegisterSpace;
+  }
 
   /// For a structure member whose type names a structure, that structure's tag (a part
   /// of `typeText`); empty otherwise.

@@ -17,4 +17,9 @@ constexpr int hexDigit(char c) {
   return -1;
 }
 
+/// The byte two hexadecimal digits give, high digit first, or -1 where either is none.
+constexpr int hexByte(char high, char low) {
+  return hexDigit(high) < 0 || hexDigit(low) < 0 ? -1 : hexDigit(high) * 16 + hexDigit(low);
+}
+
 }  // namespace torvane
