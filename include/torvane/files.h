@@ -118,8 +118,9 @@ struct FileOptions {
 /// (notCdb, with the note input-is-map where it is a linker map), the map must read and
 /// each listings folder be one (witnessUnusable), the command file may be made
 /// (outputUnusable); then the conversion, the command file replaced whole (writeFailed
-/// where it cannot be), or the lines handed to `options.output`. The listings are compared with the image where it can be read,
-/// and a map beside the input that was not named is suggested where bp is missing.
+/// where it cannot be), or the lines handed to `options.output`. The listings are
+/// compared with the image where it can be read, and a map beside the input that was not
+/// named is suggested where bp is missing.
 /// Writes no other file and prints nothing: the messages come back in the result.
 [[nodiscard]] ConvertResult convertFile(const FileOptions& options);
 

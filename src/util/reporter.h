@@ -40,9 +40,6 @@ class Reporter {
   /// As above with a single offending letter; a NUL letter adds nothing to the text.
   bool fault(std::string_view text, char letter);
 
-  /// The name of the CDB file the messages are about.
-  const std::string& file() const { return file_; }
-
  private:
   Diagnostics& diagnostics_;
   std::string file_;
